@@ -1,0 +1,3 @@
+#include "kestrom.h"
+
+Kestrom::Kestrom() {}
