@@ -1,7 +1,5 @@
 #include "trit_string.h"
 
-#include <cstdint>
-
 #include "kestrom.h"
 
 namespace kestrom {
@@ -58,11 +56,15 @@ void shiftStrUp(trit* buf, int len, long long count) {
     for (int k = n - 1; k >= 0; --k) buf[k] = 0;
 }
 
+// Unsigned, so that sums past 19 trits wrap instead of overflowing. (No <cstdint>: the
+// library also builds freestanding, without a C runtime.)
+static_assert(sizeof(unsigned) == 4, "strToInt wraps at 32 bits");
+
 int strToInt(const trit* str, int len) {
-    std::uint32_t sum = 0;
-    std::uint32_t power = 1;
+    unsigned sum = 0;
+    unsigned power = 1;
     for (int i = 0; i < len; ++i) {
-        sum += static_cast<std::uint32_t>(static_cast<int>(str[i])) * power;
+        sum += static_cast<unsigned>(static_cast<int>(str[i])) * power;
         power *= 3u;
     }
     return static_cast<int>(sum);
