@@ -1,3 +1,8 @@
 // The library's entry point on Windows: it has nothing to set up or release, so it reports
-// success for every reason.
+// success for every reason. Built without a C runtime it is the image's entry point itself;
+// otherwise the runtime's startup code calls DllMain.
+#if defined(KESTROM_NO_CRT)
+extern "C" int __stdcall _DllMainCRTStartup(void*, unsigned long, void*) { return 1; }
+#else
 extern "C" int __stdcall DllMain(void*, unsigned long, void*) { return 1; }
+#endif

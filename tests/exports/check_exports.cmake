@@ -1,15 +1,24 @@
-# Compares the defined dynamic symbols of a shared library with an exact list of names.
-# Usage: cmake -DNM=<nm> -DLIBRARY=<file> "-DEXPECTED=<name>;<name>..." -P check_exports.cmake
-execute_process(COMMAND ${NM} -D --defined-only --format=posix ${LIBRARY}
-                OUTPUT_VARIABLE listing RESULT_VARIABLE status)
+# Compares the names a shared library exports with an exact list, and for a Windows DLL
+# checks that it imports nothing at all.
+# Usage: cmake -DFORMAT=elf|coff -DTOOL=<nm or llvm-readobj> -DLIBRARY=<file>
+#              "-DEXPECTED=<name>;<name>..." -P check_exports.cmake
+set(found "")
+if(FORMAT STREQUAL "coff")
+  execute_process(COMMAND ${TOOL} --coff-exports ${LIBRARY}
+                  OUTPUT_VARIABLE listing RESULT_VARIABLE status)
+  set(pattern "^ *Name: (.+)$")
+else()
+  execute_process(COMMAND ${TOOL} -D --defined-only --format=posix ${LIBRARY}
+                  OUTPUT_VARIABLE listing RESULT_VARIABLE status)
+  set(pattern "^([^ ]+) ")
+endif()
 if(NOT status EQUAL 0)
-  message(FATAL_ERROR "${NM} failed on ${LIBRARY}")
+  message(FATAL_ERROR "${TOOL} failed on ${LIBRARY}")
 endif()
 
 string(REPLACE "\n" ";" lines "${listing}")
-set(found "")
 foreach(line IN LISTS lines)
-  if(line MATCHES "^([^ ]+) ")
+  if(line MATCHES "${pattern}")
     list(APPEND found "${CMAKE_MATCH_1}")
   endif()
 endforeach()
@@ -22,3 +31,11 @@ if(unexpected OR missing)
   message(FATAL_ERROR "exports of ${LIBRARY}\n  unexpected: ${unexpected}\n  missing: ${missing}")
 endif()
 message(STATUS "exports of ${LIBRARY}: exactly ${EXPECTED}")
+
+if(FORMAT STREQUAL "coff")
+  execute_process(COMMAND ${TOOL} --coff-imports ${LIBRARY} OUTPUT_VARIABLE imports)
+  if(imports MATCHES "Import")
+    message(FATAL_ERROR "${LIBRARY} imports something:\n${imports}")
+  endif()
+  message(STATUS "${LIBRARY} imports nothing")
+endif()
