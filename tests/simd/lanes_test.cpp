@@ -187,15 +187,17 @@ Call call(const Op& op, const Mode& mode, const Vec& left, const Vec& right, con
     Placed l(at.left), r(at.right), d(at.dst);
     l.store(left);
     r.store(right);
-    d.store({fromBits(0x7fc0dead), fromBits(0x7fc0dead), fromBits(0x7fc0dead), fromBits(0x7fc0dead)});
-    float* dst = at.alias == Alias::dstIsLeft ? l.at() : at.alias == Alias::dstIsRight ? r.at() : d.at();
+    const float stale = fromBits(0x7fc0dead);
+    d.store({stale, stale, stale, stale});
+    Placed& out = at.alias == Alias::dstIsLeft ? l : at.alias == Alias::dstIsRight ? r : d;
+    float* dst = out.at();
     Call c{};
     {
         MxcsrGuard guard(mode.csr());
         c.returnedDst = op.fn(dst, r.at(), l.at()) == dst;
         c.csrAfter = _mm_getcsr() & ~static_cast<unsigned>(_MM_EXCEPT_MASK);
     }
-    c.out = at.alias == Alias::dstIsLeft ? l.load() : at.alias == Alias::dstIsRight ? r.load() : d.load();
+    c.out = out.load();
     c.operandsKept = (at.alias == Alias::dstIsLeft || sameBits(l.load(), left)) &&
                      (at.alias == Alias::dstIsRight || sameBits(r.load(), right));
     return c;
