@@ -225,7 +225,7 @@ public:
     }
 
     // The stored form, mantissa trits most significant first after the radix point, then
-    // the exponent: 5 with mantLen 6 is "0.+--000 * 3^2". Trits are '+', '0' and '-' (ASCII
+    // the exponent: 5 with mantLen 6 is "0.+--000 * 3^3". Trits are '+', '0' and '-' (ASCII
     // hyphen-minus for -1).
     std::string toTrits() const {
         std::string out = "0.";

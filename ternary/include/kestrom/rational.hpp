@@ -166,8 +166,9 @@ struct RationalText {
         if (i < text.size() && text[i] == '/') {
             ++i;
             t.den = BigUint();
+            const std::size_t denStart = i;
             if (!decimal(text, i, t.den, denExp, t)) return t;
-            if (t.den.isZero()) return t.fail(i - 1, "the denominator is zero");
+            if (t.den.isZero()) return t.fail(denStart, "the denominator is zero");
         }
         if (i < text.size()) return t.fail(i, text[i] == '/' ? "only one '/' is allowed" : "unexpected character");
         t.exp10 = saturate(numExp - denExp);
