@@ -3,11 +3,13 @@
 
 #include <cstdio>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "expression.hpp"
+#include "lanes.hpp"
 #include "kestrom/number.hpp"
 
 namespace {
@@ -22,6 +24,7 @@ const char* const kHelp = R"(tcalc - a calculator over balanced-ternary floating
 usage:
   tcalc [--mant N] [--exp N] EXPRESSION   evaluate one expression
   tcalc [--mant N] [--exp N]              read expressions from standard input, one a line
+  tcalc --lanes "a,b,c,d OP e,f,g,h"      one four-lane binary32 operation of brennic
   tcalc --help                            this text
 
 Expressions: numbers such as 12, -1.25, .5, 1e-3 or 2.5E+4; + - * / (also × ÷ −); unary
@@ -50,6 +53,14 @@ the exponent and its value is meaningless), and numbers too large or too small f
 exponent. Errors name the column (and, for standard input, the line) where the expression
 goes wrong.
 
+--lanes runs one of brennic's lane-wise operations on two vectors of four IEEE binary32
+numbers: four lanes separated by commas, one of + - * / (also × ÷ −), four more lanes.
+A lane is a decimal number, inf, infinity or nan, with an optional sign, rounded to the
+nearest binary32. The four results print as the shortest decimals that read back exactly,
+with inf, -inf and nan spelled so:
+    tcalc --lanes "1,1,1,0 / 2,0,-0,4"      gives  0.5, inf, -inf, 0
+Each lane divided by zero is warned about on standard error.
+
 Exit status: 0 when every expression was evaluated (with or without warnings), 1 when an
 expression was malformed, 2 when the command line was wrong.
 )";
@@ -57,6 +68,7 @@ expression was malformed, 2 when the command line was wrong.
 struct Options {
     kestrom::Format format{kDefaultExp, kDefaultMant};
     std::vector<std::string> expression;  // the words of the expression, joined later
+    std::optional<std::string> lanes;
     bool help = false;
 };
 
@@ -115,7 +127,7 @@ bool parseArguments(int argc, char** argv, Options& o) {
             name = arg.substr(0, eq);
             value = arg.substr(eq + 1);
         }
-        if (name != "--mant" && name != "--exp") {
+        if (name != "--mant" && name != "--exp" && name != "--lanes") {
             usageError("unknown option '" + arg + "'");
             return false;
         }
@@ -125,6 +137,10 @@ bool parseArguments(int argc, char** argv, Options& o) {
                 return false;
             }
             value = argv[++i];
+        }
+        if (name == "--lanes") {
+            o.lanes = value;
+            continue;
         }
         const bool ok = name == "--mant"
                             ? readCount(name, value, kMinMant, kMaxMant, " (division needs at least 2 trits)", o.format.mantLen)
@@ -163,6 +179,19 @@ bool run(const std::string& text, kestrom::Format format, int line) {
     return true;
 }
 
+int runLanes(const std::string& text) {
+    const tcalc::LaneEvaluation e = tcalc::evaluateLanes(text);
+    for (const auto& w : e.warnings) std::cerr << "tcalc: warning: " << where(0, w.column) << ": " << w.message << "\n";
+    if (!e.ok) {
+        std::cerr << "tcalc: error: " << where(0, e.error.column) << ": " << e.error.message << "\n";
+        return kExitBadExpression;
+    }
+    std::cout << text << "\n  lanes    ";
+    for (int lane = 0; lane < 4; ++lane) std::cout << (lane > 0 ? ", " : "") << tcalc::laneText(e.result[lane]);
+    std::cout << "\n";
+    return kExitOk;
+}
+
 int readLines(kestrom::Format format) {
     if (isatty(STDIN_FILENO))
         std::cerr << "tcalc: reading expressions, one a line; end with Ctrl-D (tcalc --help for more)\n";
@@ -184,6 +213,13 @@ int main(int argc, char** argv) {
     if (o.help) {
         std::cout << kHelp;
         return kExitOk;
+    }
+    if (o.lanes) {
+        if (!o.expression.empty()) {
+            usageError("--lanes takes its operation as its value; '" + o.expression.front() + "' is left over");
+            return kExitUsage;
+        }
+        return runLanes(*o.lanes);
     }
     if (o.expression.empty()) return readLines(o.format);
     std::string text;
