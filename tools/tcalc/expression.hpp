@@ -208,10 +208,13 @@ private:
     kestrom::Number literal(const Token& t) {
         const kestrom::Number value = *kestrom::Number::fromText(t.text, format_);
         const std::string limits = rangeText();
+        std::string shown = t.text;  // a long literal is shown by its ends and its length
+        if (shown.size() > 40)
+            shown = shown.substr(0, 16) + "..." + shown.substr(shown.size() - 8) + " (" + std::to_string(shown.size()) + " characters)";
         if (value.overflow())
-            warn(t.column, t.text + " is too large for " + limits + "; it reads as the largest number, " + value.toDecimal(6));
+            warn(t.column, shown + " is too large for " + limits + "; it reads as the largest number, " + value.toDecimal(6));
         else if (value.underflow())
-            warn(t.column, t.text + " is too small for " + limits + "; it reads as " + value.toDecimal(6));
+            warn(t.column, shown + " is too small for " + limits + "; it reads as " + value.toDecimal(6));
         return value;
     }
 

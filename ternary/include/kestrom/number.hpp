@@ -5,7 +5,7 @@
 //   kestrom::Number b = *kestrom::Number::fromText("1/3", f);
 //   kestrom::Number c = a / b - b;                    // operands are never changed
 //   c.toText();     // "17/3"        exact value
-//   c.toTrits();    // "0.+-+000... * 3^2"
+//   c.toTrits();    // "0.+-0-0000... * 3^3"
 //   c.toDecimal(14) // "5.6666666666667"
 //
 // A Number owns its exponent and mantissa strings (each with its guard) and is always
