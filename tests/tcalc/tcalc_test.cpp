@@ -108,6 +108,7 @@ TEST(Tcalc, ErrorsNameThePosition) {
         {{"\xC3\x97 2"}, 1, "tcalc: error: column 1: expected a number or '(', found '\xC3\x97'\n"},
         {{"1e"}, 1, "tcalc: error: column 3: expected the digits of the exponent after 'e' (as in 1e-3)\n"},
         {{""}, 1, "tcalc: error: column 1: the expression is empty\n"},
+        {{"  "}, 1, "tcalc: error: column 1: the expression is empty\n"},
         {{std::string(300, '(') + "1" + std::string(300, ')')}, 1, "tcalc: error: column 201: nested more than 200 levels deep\n"},
         {{"--mant", "0", "1"}, 2, "tcalc: error: --mant must be between 2 and 1000 (division needs at least 2 trits), got 0 (see tcalc --help)\n"},
         {{"--mant", "-3", "1"}, 2, "tcalc: error: --mant must be between 2 and 1000 (division needs at least 2 trits), got -3 (see tcalc --help)\n"},

@@ -137,7 +137,7 @@ public:
         : tokens_(std::move(tokens)), format_(format), warnings_(warnings) {}
 
     kestrom::Number expression() {
-        if (peek().kind == Token::end) fail(peek().column, "the expression is empty");
+        if (peek().kind == Token::end) fail(1, "the expression is empty");
         kestrom::Number value = sum();
         if (peek().kind == Token::close) fail(peek().column, "unmatched ')'");
         if (peek().kind != Token::end) fail(peek().column, "expected an operator (+ - * /) before " + describe(peek()));
