@@ -1,0 +1,272 @@
+// tcalc's expressions: + - * / (also the signs × ÷ −), unary minus and plus, parentheses,
+// over decimal numbers (12, -1.25, .5, 1e-3, 2.5E+4). Every number is rounded to the nearest
+// ternary float of the chosen format and every operation is one call of the library through
+// kestrom::Number. Positions are 1-based columns counted in characters.
+#ifndef TCALC_EXPRESSION_HPP
+#define TCALC_EXPRESSION_HPP
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "kestrom/number.hpp"
+
+namespace tcalc {
+
+struct Diagnostic {
+    std::size_t column = 0;
+    std::string message;
+};
+
+struct Evaluation {
+    std::optional<kestrom::Number> value;  // empty when the expression is malformed
+    Diagnostic error;
+    std::vector<Diagnostic> warnings;  // division by zero, exponent out of range
+};
+
+namespace detail {
+
+struct Token {
+    enum Kind { number, plus, minus, times, divide, open, close, end } kind = end;
+    std::size_t column = 0;
+    std::string text;  // the number's characters, or how the operator was written
+};
+
+struct Malformed {
+    Diagnostic diagnostic;
+};
+
+[[noreturn]] inline void fail(std::size_t column, std::string message) { throw Malformed{{column, std::move(message)}}; }
+
+inline bool isDigit(char c) { return c >= '0' && c <= '9'; }
+inline bool isLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_'; }
+
+// Splits the text into tokens, keeping each one's column.
+class Lexer {
+public:
+    explicit Lexer(std::string_view text) : text_(text) {}
+
+    std::vector<Token> tokens() {
+        std::vector<Token> out;
+        for (;;) {
+            while (pos_ < text_.size() && (text_[pos_] == ' ' || text_[pos_] == '\t')) advance(1);
+            const std::size_t column = column_;
+            if (pos_ >= text_.size()) {
+                out.push_back({Token::end, column, ""});
+                return out;
+            }
+            const char c = text_[pos_];
+            if (isDigit(c) || (c == '.' && pos_ + 1 < text_.size() && isDigit(text_[pos_ + 1]))) {
+                out.push_back({Token::number, column, number()});
+                continue;
+            }
+            static const struct {
+                const char* spelling;
+                Token::Kind kind;
+            } symbols[] = {{"+", Token::plus},     {"-", Token::minus},  {"*", Token::times},
+                           {"/", Token::divide},   {"(", Token::open},   {")", Token::close},
+                           {"\xC3\x97", Token::times}, {"\xC3\xB7", Token::divide}, {"\xE2\x88\x92", Token::minus}};
+            bool matched = false;
+            for (const auto& s : symbols) {
+                const std::string_view spelling(s.spelling);
+                if (text_.substr(pos_, spelling.size()) == spelling) {
+                    out.push_back({s.kind, column, std::string(spelling)});
+                    advance(spelling.size());
+                    matched = true;
+                    break;
+                }
+            }
+            if (!matched) unexpected(column, "");
+        }
+    }
+
+private:
+    // Reads digits [. digits] [e [sign] digits]; the caller has checked the first character.
+    std::string number() {
+        const std::size_t start = pos_;
+        digits();
+        if (peek() == '.') {
+            advance(1);
+            digits();
+            if (peek() == '.') fail(column_, "a number has only one decimal point");
+        }
+        if (peek() == 'e' || peek() == 'E') {
+            advance(1);
+            if (peek() == '+' || peek() == '-') advance(1);
+            if (!isDigit(peek())) fail(column_, "expected the digits of the exponent after 'e' (as in 1e-3)");
+            digits();
+        }
+        if (isLetter(peek()) || peek() == '.') unexpected(column_, " after a number");
+        return std::string(text_.substr(start, pos_ - start));
+    }
+
+    void digits() {
+        while (isDigit(peek())) advance(1);
+    }
+
+    char peek() const { return pos_ < text_.size() ? text_[pos_] : '\0'; }
+
+    // Moves over n bytes; UTF-8 continuation bytes do not start a column.
+    void advance(std::size_t n) {
+        for (std::size_t i = 0; i < n && pos_ < text_.size(); ++i, ++pos_)
+            if ((static_cast<unsigned char>(text_[pos_]) & 0xC0) != 0x80) ++column_;
+    }
+
+    [[noreturn]] void unexpected(std::size_t column, const char* where) {
+        std::size_t len = 1;  // the whole UTF-8 sequence of the character
+        while (pos_ + len < text_.size() && (static_cast<unsigned char>(text_[pos_ + len]) & 0xC0) == 0x80) ++len;
+        const std::string ch(text_.substr(pos_, len));
+        fail(column, "unexpected '" + ch + "'" + where + "; tcalc knows numbers, + - * / and parentheses");
+    }
+
+    std::string_view text_;
+    std::size_t pos_ = 0;
+    std::size_t column_ = 1;
+};
+
+// Recursive descent over the tokens, evaluating as it goes:
+//   sum     := product (('+' | '-') product)*
+//   product := unary (('*' | '/') unary)*
+//   unary   := ('-' | '+') unary | primary
+//   primary := number | '(' sum ')'
+class Parser {
+public:
+    Parser(std::vector<Token> tokens, kestrom::Format format, std::vector<Diagnostic>& warnings)
+        : tokens_(std::move(tokens)), format_(format), warnings_(warnings) {}
+
+    kestrom::Number expression() {
+        if (peek().kind == Token::end) fail(1, "the expression is empty");
+        kestrom::Number value = sum();
+        if (peek().kind == Token::close) fail(peek().column, "unmatched ')'");
+        if (peek().kind != Token::end) fail(peek().column, "expected an operator (+ - * /) before " + describe(peek()));
+        return value;
+    }
+
+private:
+    static constexpr int kMaxDepth = 200;
+
+    const Token& peek() const { return tokens_[next_]; }
+    const Token& take() { return tokens_[next_++]; }
+
+    static std::string describe(const Token& t) {
+        return t.kind == Token::end ? "the end of the expression" : "'" + t.text + "'";
+    }
+
+    kestrom::Number sum() {
+        kestrom::Number value = product();
+        while (peek().kind == Token::plus || peek().kind == Token::minus) {
+            const Token op = take();
+            const kestrom::Number right = product();
+            value = apply(value, op, right);
+        }
+        return value;
+    }
+
+    kestrom::Number product() {
+        kestrom::Number value = unary();
+        while (peek().kind == Token::times || peek().kind == Token::divide) {
+            const Token op = take();
+            const kestrom::Number right = unary();
+            value = apply(value, op, right);
+        }
+        return value;
+    }
+
+    kestrom::Number unary() {
+        if (peek().kind == Token::minus || peek().kind == Token::plus) {
+            const Token op = take();
+            const kestrom::Number operand = nested([this] { return unary(); }, op.column);
+            return op.kind == Token::minus ? -operand : operand;
+        }
+        return primary();
+    }
+
+    kestrom::Number primary() {
+        const Token& t = take();
+        if (t.kind == Token::number) return literal(t);
+        if (t.kind == Token::open) {
+            const kestrom::Number value = nested([this] { return sum(); }, t.column);
+            if (peek().kind != Token::close)
+                fail(peek().column, "expected ')' to close the '(' at column " + std::to_string(t.column) + ", found " + describe(peek()));
+            take();
+            return value;
+        }
+        const std::string after = next_ >= 2 ? " after '" + tokens_[next_ - 2].text + "'" : "";
+        fail(t.column, "expected a number or '('" + after + ", found " + describe(t));
+    }
+
+    template <class F>
+    kestrom::Number nested(F inner, std::size_t column) {
+        if (++depth_ > kMaxDepth) fail(column, "nested more than " + std::to_string(kMaxDepth) + " levels deep");
+        kestrom::Number value = inner();
+        --depth_;
+        return value;
+    }
+
+    kestrom::Number literal(const Token& t) {
+        const kestrom::Number value = *kestrom::Number::fromText(t.text, format_);
+        const std::string limits = rangeText();
+        std::string shown = t.text;  // a long literal is shown by its ends and its length
+        if (shown.size() > 40)
+            shown = shown.substr(0, 16) + "..." + shown.substr(shown.size() - 8) + " (" + std::to_string(shown.size()) + " characters)";
+        if (value.overflow())
+            warn(t.column, shown + " is too large for " + limits + "; it reads as the largest number, " + value.toDecimal(6));
+        else if (value.underflow())
+            warn(t.column, shown + " is too small for " + limits + "; it reads as " + value.toDecimal(6));
+        return value;
+    }
+
+    // a op b; warns about what this operation itself raised (flags are sticky, so the
+    // operands' own flags are cleared first: 9 * 9 with --exp 1 overflows twice).
+    kestrom::Number apply(kestrom::Number a, const Token& op, kestrom::Number b) {
+        a.clearFlags();
+        b.clearFlags();
+        kestrom::Number r = op.kind == Token::plus    ? a + b
+                            : op.kind == Token::minus ? a - b
+                            : op.kind == Token::times ? a * b
+                                                      : a / b;
+        const unsigned fresh = r.flags();
+        const std::string where = "'" + op.text + "'";
+        if ((fresh & kestrom::Flag::divisionByZero) != 0)
+            warn(op.column, "division by zero; the library returns " + r.toDecimal(6) + ", which means nothing");
+        if ((fresh & kestrom::Flag::overflow) != 0)
+            warn(op.column, "exponent overflow in " + where + ": the result is too large for " + rangeText() + "; its value is meaningless");
+        if ((fresh & kestrom::Flag::underflow) != 0)
+            warn(op.column, "exponent underflow in " + where + ": the result is too small for " + rangeText() + "; its value is meaningless");
+        return r;
+    }
+
+    std::string rangeText() const {
+        return "--exp " + std::to_string(format_.expLen) + " (exponents -" + std::to_string(format_.maxExponent()) +
+               " to " + std::to_string(format_.maxExponent()) + ")";
+    }
+
+    void warn(std::size_t column, std::string message) { warnings_.push_back({column, std::move(message)}); }
+
+    std::vector<Token> tokens_;
+    std::size_t next_ = 0;
+    int depth_ = 0;
+    kestrom::Format format_;
+    std::vector<Diagnostic>& warnings_;
+};
+
+}  // namespace detail
+
+// Evaluates one expression in the given format (which must be valid).
+inline Evaluation evaluate(std::string_view text, kestrom::Format format) {
+    Evaluation result;
+    try {
+        detail::Parser parser(detail::Lexer(text).tokens(), format, result.warnings);
+        result.value = parser.expression();
+    } catch (const detail::Malformed& m) {
+        result.value.reset();
+        result.error = m.diagnostic;
+    }
+    return result;
+}
+
+}  // namespace tcalc
+
+#endif
