@@ -6,13 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "foreign_host.h"
+
 namespace {
 
-using sc = signed char;
-using AddFn = void (*)(sc*, sc*, int, int, sc*, sc*, sc*, sc*, sc*);
-using MulFn = void (*)(sc*, sc*, int, int, sc*, sc*, sc*, sc*, sc*, sc*);
-using DivFn = void (*)(sc*, sc*, int, int, sc*, sc*, sc*, sc*, sc*, sc*, sc*, sc*);
-using InvFn = void (*)(sc*, int);
+using foreign::sc;
 
 constexpr int kExpLen = 4;
 constexpr int kMantLen = 6;
@@ -88,10 +86,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "cannot load %s: %s\n", path, dlerror());
         return 1;
     }
-    const auto add = reinterpret_cast<AddFn>(dlsym(lib, "_Z3addPaS_iiS_S_S_S_S_"));
-    const auto mul = reinterpret_cast<MulFn>(dlsym(lib, "_Z3mulPaS_iiS_S_S_S_S_S_"));
-    const auto div = reinterpret_cast<DivFn>(dlsym(lib, "_Z3divPaS_iiS_S_S_S_S_S_S_S_"));
-    const auto inversStr = reinterpret_cast<InvFn>(dlsym(lib, "_Z9inversStrPai"));
+    const auto add = reinterpret_cast<foreign::AddFn>(dlsym(lib, foreign::kAddName));
+    const auto mul = reinterpret_cast<foreign::MulFn>(dlsym(lib, foreign::kMulName));
+    const auto div = reinterpret_cast<foreign::DivFn>(dlsym(lib, foreign::kDivName));
+    const auto inversStr = reinterpret_cast<foreign::InvFn>(dlsym(lib, foreign::kInversName));
     if (!add || !mul || !div || !inversStr) {
         std::fprintf(stderr, "%s lacks an exported operation\n", path);
         return 1;

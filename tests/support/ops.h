@@ -8,6 +8,12 @@
 
 namespace testing_trits {
 
+// One row of a table of operations: name, operands, expected result.
+struct OpCase {
+    const char* name;
+    Float a, b, expected;
+};
+
 struct Call {
     Float result;
     Float a;  // the operands as the call left them

@@ -7,11 +7,6 @@ using namespace testing_trits::worked;
 
 namespace {
 
-struct OpCase {
-    const char* name;
-    Float a, b, expected;
-};
-
 TEST(Add, WorkedExamples) {
     const OpCase cases[] = {
         {"1 + 1", one(), one(), two()},

@@ -9,11 +9,6 @@ using namespace testing_trits::worked;
 
 namespace {
 
-struct OpCase {
-    const char* name;
-    Float a, b, expected;
-};
-
 TEST(Div, WorkedExamples) {
     const OpCase cases[] = {
         {"1 / 1", one(), one(), one()},

@@ -3,19 +3,13 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
+#include "foreign_host.h"
 #include "trits.h"
 
 using namespace testing_trits;
 using namespace testing_trits::worked;
 
 namespace {
-
-using sc = signed char;
-using AddFn = void (*)(sc*, sc*, int, int, sc*, sc*, sc*, sc*, sc*);
-using MulFn = void (*)(sc*, sc*, int, int, sc*, sc*, sc*, sc*, sc*, sc*);
-using DivFn = void (*)(sc*, sc*, int, int, sc*, sc*, sc*, sc*, sc*, sc*, sc*, sc*);
-using InvFn = void (*)(sc*, int);
-using CtorFn = void (*)(void*);
 
 template <typename Fn>
 Fn lookup(void* lib, const char* name) {
@@ -25,11 +19,11 @@ Fn lookup(void* lib, const char* name) {
 TEST(Host, CallsEveryExportByName) {
     void* lib = dlopen(KESTROM_LIBRARY_PATH, RTLD_NOW | RTLD_LOCAL);
     ASSERT_NE(lib, nullptr) << dlerror();
-    const auto addFn = lookup<AddFn>(lib, "_Z3addPaS_iiS_S_S_S_S_");
-    const auto mulFn = lookup<MulFn>(lib, "_Z3mulPaS_iiS_S_S_S_S_S_");
-    const auto divFn = lookup<DivFn>(lib, "_Z3divPaS_iiS_S_S_S_S_S_S_S_");
-    const auto invFn = lookup<InvFn>(lib, "_Z9inversStrPai");
-    const auto ctor = lookup<CtorFn>(lib, "_ZN7KestromC1Ev");
+    const auto addFn = lookup<foreign::AddFn>(lib, foreign::kAddName);
+    const auto mulFn = lookup<foreign::MulFn>(lib, foreign::kMulName);
+    const auto divFn = lookup<foreign::DivFn>(lib, foreign::kDivName);
+    const auto invFn = lookup<foreign::InvFn>(lib, foreign::kInversName);
+    const auto ctor = lookup<foreign::CtorFn>(lib, foreign::kCtorName);
     ASSERT_TRUE(addFn && mulFn && divFn && invFn && ctor);
 
     char object[1];

@@ -7,11 +7,6 @@ using namespace testing_trits::worked;
 
 namespace {
 
-struct OpCase {
-    const char* name;
-    Float a, b, expected;
-};
-
 TEST(Mul, WorkedExamples) {
     const Float largest{str({0, 0, 0, 0}), str({1, 1, 1, 1, 1, 1})};  // 364/729
     const OpCase cases[] = {

@@ -20,35 +20,23 @@
 #include <dlfcn.h>
 #endif
 
+#include "foreign_host.h"
+
 namespace {
 
-using sc = signed char;
-using AddFn = void (*)(sc*, sc*, int, int, sc*, sc*, sc*, sc*, sc*);
-using MulFn = void (*)(sc*, sc*, int, int, sc*, sc*, sc*, sc*, sc*, sc*);
-using DivFn = void (*)(sc*, sc*, int, int, sc*, sc*, sc*, sc*, sc*, sc*, sc*, sc*);
-using InvFn = void (*)(sc*, int);
+using foreign::AddFn;
+using foreign::DivFn;
+using foreign::InvFn;
+using foreign::MulFn;
+using foreign::sc;
 using LaneFn = float* (*)(float*, const float*, const float*);
 
 #if defined(_WIN32)
-using CtorFn = void(__attribute__((thiscall)) *)(void*);
-const char* const kAdd = "?add@@YAXPAC0HH00000@Z";
-const char* const kMul = "?mul@@YAXPAC0HH000000@Z";
-const char* const kDiv = "?div@@YAXPAC0HH00000000@Z";
-const char* const kInvers = "?inversStr@@YAXPACH@Z";
-const char* const kCtor = "??0Kestrom@@QAE@XZ";
-
 void* openLibrary(const char* path) { return reinterpret_cast<void*>(LoadLibraryA(path)); }
 void* symbol(void* lib, const char* name) {
     return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(lib), name));
 }
 #else
-using CtorFn = void (*)(void*);
-const char* const kAdd = "_Z3addPaS_iiS_S_S_S_S_";
-const char* const kMul = "_Z3mulPaS_iiS_S_S_S_S_S_";
-const char* const kDiv = "_Z3divPaS_iiS_S_S_S_S_S_S_S_";
-const char* const kInvers = "_Z9inversStrPai";
-const char* const kCtor = "_ZN7KestromC1Ev";
-
 void* openLibrary(const char* path) { return dlopen(path, RTLD_NOW | RTLD_LOCAL); }
 void* symbol(void* lib, const char* name) { return dlsym(lib, name); }
 #endif
@@ -182,9 +170,11 @@ int main(int argc, char** argv) {
         return 2;
     }
     bool ok = true;
-    const Kestrom k{resolve<AddFn>(kestrom, kAdd, ok), resolve<MulFn>(kestrom, kMul, ok),
-                    resolve<DivFn>(kestrom, kDiv, ok), resolve<InvFn>(kestrom, kInvers, ok)};
-    const CtorFn ctor = resolve<CtorFn>(kestrom, kCtor, ok);
+    const Kestrom k{resolve<AddFn>(kestrom, foreign::kAddName, ok),
+                    resolve<MulFn>(kestrom, foreign::kMulName, ok),
+                    resolve<DivFn>(kestrom, foreign::kDivName, ok),
+                    resolve<InvFn>(kestrom, foreign::kInversName, ok)};
+    const auto ctor = resolve<foreign::CtorFn>(kestrom, foreign::kCtorName, ok);
     if (!ok) return 2;
     alignas(4) unsigned char object[4] = {0x5a, 0x5a, 0x5a, 0x5a};
     ctor(object);
