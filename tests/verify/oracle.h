@@ -5,6 +5,7 @@
 //
 // Valid for operands of valid trits with zero guards and all-zero result and scratch
 // buffers, mantLen >= 1 (div: >= 2), expLen >= 0 for add and >= 1 for mul and div.
+// Not for concurrent use: it remembers the powers of 3 it has computed.
 #ifndef KESTROM_VERIFY_ORACLE_H
 #define KESTROM_VERIFY_ORACLE_H
 

@@ -30,9 +30,10 @@ Case randomCase(std::mt19937_64& rng, Op op) {
     c.a = verify::randomFloat(rng, c.expLen, c.mantLen, eA);
     c.b = verify::randomFloat(rng, c.expLen, c.mantLen);
     if (rng() % 4 == 0) {
-        c.b = verify::randomFloat(rng, c.expLen, c.mantLen, eA + static_cast<long long>(rng() % 3) - 1);
-        const int keep = static_cast<int>(rng() % static_cast<unsigned>(c.mantLen));
-        for (int i = keep; i < c.mantLen; ++i) c.b.mant[static_cast<size_t>(i)] = static_cast<signed char>(-c.a.mant[static_cast<size_t>(i)]);
+        const long long eB = eA + static_cast<long long>(rng() % 3) - 1;
+        c.b = verify::randomFloat(rng, c.expLen, c.mantLen, eB);
+        for (auto i = rng() % static_cast<unsigned>(c.mantLen); i < c.b.mant.size(); ++i)
+            c.b.mant[i] = static_cast<signed char>(-c.a.mant[i]);
     }
     if (rng() % 12 == 0) c.a = zeroFloat(c.expLen, c.mantLen);
     if (rng() % 12 == 0 && op != Op::div) c.b = zeroFloat(c.expLen, c.mantLen);

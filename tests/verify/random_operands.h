@@ -45,7 +45,8 @@ inline long long randomExponent(std::mt19937_64& rng, int expLen) {
 // A normalized float of random trits with exponent e (clamped into range).
 inline Float randomFloat(std::mt19937_64& rng, int expLen, int mantLen, long long e) {
     const long long top = most(expLen);
-    Float f{tritsOf(e < -top ? -top : (e > top ? top : e), expLen), Str(static_cast<size_t>(mantLen + 1), 0)};
+    Float f{tritsOf(e < -top ? -top : (e > top ? top : e), expLen),
+            Str(static_cast<size_t>(mantLen + 1), 0)};
     for (int i = 0; i < mantLen; ++i)
         f.mant[static_cast<size_t>(i)] = static_cast<signed char>(static_cast<int>(rng() % 3) - 1);
     f.mant[static_cast<size_t>(mantLen - 1)] = rng() % 2 ? 1 : -1;
