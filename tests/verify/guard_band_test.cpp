@@ -83,7 +83,8 @@ void callAndCheck(std::mt19937& rng, Op op, int expLen, int mantLen, Contents co
         // Only the mantissa with the smaller exponent may be shifted, and neither when an
         // operand is zero; with lengths or trits out of contract, either.
         const bool exact = contents != Contents::anyBytes && expLen <= 19;
-        const long long d = exponentValue(c[expA], expLen) - exponentValue(c[expB], expLen);
+        const long long d =
+            exact ? exponentValue(c[expA], expLen) - exponentValue(c[expB], expLen) : 0;
         const bool align = expLen > 0 && !isZero(c[mantA], mantLen) && !isZero(c[mantB], mantLen);
         writable[mantA] = !exact || (align && d < 0);
         writable[mantB] = !exact || (align && d > 0);

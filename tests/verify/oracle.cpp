@@ -5,8 +5,7 @@ namespace oracle {
 namespace {
 
 // 3^k and (3^k - 1) / 2 for k >= 0 (1 and 0 for k < 0), remembered: the tests call the
-// model millions of times. (3^k - 1) / 2 is the largest magnitude that k trits hold; a
-// number needs more than k trits exactly when its magnitude exceeds it.
+// model millions of times. (3^k - 1) / 2 is the largest magnitude that k trits hold.
 const mpz_class& power(long k, bool half) {
     static std::vector<mpz_class> powers{1}, halves{0};
     while (static_cast<long>(powers.size()) <= k) {
@@ -18,24 +17,36 @@ const mpz_class& power(long k, bool half) {
 const mpz_class& pow3(long k) { return power(k, false); }
 const mpz_class& most(long k) { return power(k, true); }
 
-// v / 3^k rounded to nearest: what is left after dropping k low trits. 3^k is odd, so
-// there are no ties.
-mpz_class drop(const mpz_class& v, long k) {
-    const mpz_class p = pow3(k);
-    mpz_class q = 2 * v + p, twice = 2 * p;
-    mpz_fdiv_q(q.get_mpz_t(), q.get_mpz_t(), twice.get_mpz_t());
-    return q;
+// Whether v needs more than k trits.
+bool exceeds(const mpz_class& v, long k) {
+    return mpz_cmpabs(v.get_mpz_t(), most(k).get_mpz_t()) > 0;
 }
 
-// v reduced into k trits: what a k-trit string keeps when the carry out of its top is lost.
-mpz_class wrap(const mpz_class& v, long k) { return v - pow3(k) * drop(v, k); }
+// v := v / 3^k rounded to nearest, which is what dropping k low trits leaves. 3^k is odd, so
+// there are no ties: floor((v + (3^k - 1) / 2) / 3^k).
+void drop(mpz_class& v, long k) {
+    v += most(k);
+    mpz_fdiv_q(v.get_mpz_t(), v.get_mpz_t(), pow3(k).get_mpz_t());
+}
+
+// v := v reduced into k trits (-(3^k - 1) / 2 ... (3^k - 1) / 2): what a k-trit string keeps
+// when the carry out of its top is lost.
+void wrap(mpz_class& v, long k) {
+    v += most(k);
+    mpz_fdiv_r(v.get_mpz_t(), v.get_mpz_t(), pow3(k).get_mpz_t());
+    v -= most(k);
+}
+mpz_class wrapped(mpz_class v, long k) { return wrap(v, k), v; }
+
+// The lowest trit of v.
+int lowTrit(const mpz_class& v) {
+    const unsigned long r = mpz_fdiv_ui(v.get_mpz_t(), 3);
+    return r == 2 ? -1 : static_cast<int>(r);
+}
 
 Trits toTrits(mpz_class v, int count) {
     Trits t;
-    for (int i = 0; i < count; ++i) {
-        t.push_back(static_cast<signed char>(wrap(v, 1).get_si()));
-        v = drop(v, 1);
-    }
+    for (int i = 0; i < count; ++i, drop(v, 1)) t.push_back(static_cast<signed char>(lowTrit(v)));
     return t;
 }
 
@@ -45,29 +56,30 @@ struct Exponent {
     int len;
     mpz_class kept, ideal;
 
-    Exponent(int expLen, const mpz_class& e) : len(expLen), kept(wrap(e, expLen + 1)), ideal(e) {}
+    Exponent(int expLen, const mpz_class& e)
+        : len(expLen), kept(wrapped(e, expLen + 1)), ideal(e) {}
     void raise(long by) {
-        kept = wrap(kept + by, len + 1);
+        kept += by, wrap(kept, len + 1);
         ideal += by;
     }
-    // Normalizing after z leading zeros: z itself is written into len trits first.
+    // Normalizing past z leading zeros: z itself is first written into len trits.
     void lower(long z) {
-        kept = wrap(kept - wrap(z, len), len + 1);
+        kept -= wrapped(z, len), wrap(kept, len + 1);
         ideal -= z;
     }
     // A zero result clears the significant trits; the guard keeps what it had.
     void clear() {
-        kept -= wrap(kept, len);
+        kept -= wrapped(kept, len);
         ideal = 0;
     }
-    bool overflow() const { return kept != ideal || abs(ideal) > most(len); }
+    bool overflow() const { return kept != ideal || exceeds(ideal, len); }
 };
 
 // Brings a raw mantissa m of mantLen+1 trits to normalized form: one trit down if it reaches
 // the guard, otherwise up past its leading zeros; zero clears the exponent.
 void normalize(Exponent& e, mpz_class& m, int mantLen) {
-    if (abs(m) > most(mantLen)) {
-        m = drop(m, 1);
+    if (exceeds(m, mantLen)) {
+        drop(m, 1);
         e.raise(1);
         return;
     }
@@ -76,7 +88,7 @@ void normalize(Exponent& e, mpz_class& m, int mantLen) {
         return;
     }
     int used = 1;
-    while (abs(m) > most(used)) ++used;
+    while (exceeds(m, used)) ++used;
     m *= pow3(mantLen - used);
     if (used < mantLen) e.lower(mantLen - used);
 }
@@ -99,18 +111,17 @@ Outcome add(int expLen, int mantLen, const Trits& expA, const Trits& mantA, cons
             const Trits& mantB) {
     mpz_class a = value(mantA, mantLen + 1), b = value(mantB, mantLen + 1);
     const mpz_class eA = value(expA, expLen), eB = value(expB, expLen);
-    const bool zeroA = wrap(a, mantLen) == 0, zeroB = wrap(b, mantLen) == 0;
+    const bool zeroA = wrapped(a, mantLen) == 0, zeroB = wrapped(b, mantLen) == 0;
     // A zero operand is never aligned; otherwise the smaller exponent's mantissa loses its
     // low trits (all of them past mantLen+1). Without exponent trits both exponents are 0.
     Exponent e(expLen, zeroA ? eB : (zeroB || eA > eB ? eA : eB));
     if (!zeroA && !zeroB) {
-        const mpz_class d = eA - eB;
-        const mpz_class dist = abs(d);
-        const long shift = dist > mantLen ? mantLen + 1L : dist.get_si();
-        if (d < 0) a = drop(a, shift);
-        if (d > 0) b = drop(b, shift);
+        const mpz_class d = eA - eB, distance = abs(d);
+        const long shift = distance > mantLen ? mantLen + 1L : distance.get_si();
+        drop(d < 0 ? a : b, d == 0 ? 0 : shift);
     }
-    mpz_class m = wrap(a + b, mantLen + 1);
+    mpz_class m = a + b;
+    wrap(m, mantLen + 1);
     normalize(e, m, mantLen);
     return outcome(e, m, a, b, mantLen);
 }
@@ -121,10 +132,12 @@ Outcome mul(int expLen, int mantLen, const Trits& expA, const Trits& mantA, cons
     mpz_class b = value(mantB, mantLen);
     // Shift and add over B's trits, lowest first, in a window of mantLen+1 trits: each round
     // after the first drops the running product's lowest trit.
-    mpz_class p = a * wrap(b, 1);
+    mpz_class p = a * lowTrit(b);
     for (int i = 1; i < mantLen; ++i) {
-        b = drop(b, 1);
-        p = wrap(drop(p, 1) + a * wrap(b, 1), mantLen + 1);
+        drop(b, 1);
+        drop(p, 1);
+        p += lowTrit(b) * a;
+        wrap(p, mantLen + 1);
     }
     // The window holds 3 * (fraction of A) * (fraction of B) in units of 3^-mantLen.
     Exponent e(expLen, value(expA, expLen + 1) + value(expB, expLen + 1));
@@ -137,36 +150,36 @@ Outcome div(int expLen, int mantLen, const Trits& expA, const Trits& mantA, cons
             const Trits& mantB) {
     mpz_class r = value(mantA, mantLen + 1);
     const mpz_class d = value(mantB, mantLen);
-    const int dSign = abs(d) > most(mantLen - 1) ? sgn(d) : 0;  // the divisor's top trit
+    const int dTop = exceeds(d, mantLen - 1) ? sgn(d) : 0;  // the divisor's top trit
     // Selection on magnitudes: a remainder that needs more than mantLen-2 trits is reduced
     // by the divisor towards zero; a zero top trit of the divisor always selects -1.
-    const auto select = [&](const mpz_class& rem) {
-        if (abs(rem) <= most(mantLen - 2)) return 0;
-        return sgn(rem) == dSign ? 1 : -1;
-    };
     mpz_class q = 0;
     for (int p = mantLen; p >= 0; --p) {
         for (int twice = 0; twice < 2; ++twice) {
-            const int t = select(r);
-            q += t * pow3(p);
-            r = wrap(r - t * d, mantLen + 1);
+            if (!exceeds(r, mantLen - 2)) continue;
+            if (sgn(r) == dTop) {
+                q += pow3(p), r -= d;
+            } else {
+                q -= pow3(p), r += d;
+            }
+            wrap(r, mantLen + 1);
         }
-        r = wrap(3 * r, mantLen + 1);  // the remainder's guard falls off the top
+        r *= 3;
+        wrap(r, mantLen + 1);  // the remainder's guard falls off the top
     }
     // q approximates (A / B) * 3^mantLen; keep its top mantLen trits.
     Exponent e(expLen, value(expA, expLen + 1) - value(expB, expLen + 1));
-    mpz_class m = q;
-    if (abs(q) > most(mantLen + 1)) {
-        m = drop(q, 2);
+    if (exceeds(q, mantLen + 1)) {
+        drop(q, 2);
         e.raise(2);
-    } else if (abs(q) > most(mantLen)) {
-        m = drop(q, 1);
+    } else if (exceeds(q, mantLen)) {
+        drop(q, 1);
         e.raise(1);
-    } else if (abs(q) <= most(mantLen - 1)) {
-        m = 0;
+    } else if (!exceeds(q, mantLen - 1)) {
+        q = 0;
         e.clear();
     }
-    return outcome(e, m, r, value(mantB, mantLen + 1), mantLen);
+    return outcome(e, q, r, value(mantB, mantLen + 1), mantLen);
 }
 
 }  // namespace oracle
