@@ -34,6 +34,10 @@ __extension__ typedef __int128 i128;
 
 static_assert(sizeof(u32) == 4 && sizeof(u64) == 8, "word sizes");
 
+// The conversions are a few dozen instructions each: inlined, the compiler interleaves the
+// independent ones of one operation.
+#define KESTROM_INLINE inline __attribute__((always_inline))
+
 // The most trits one word holds: 3^40 < 2^64, so the biased digits of 40 trits fit.
 constexpr int kWordTrits = 40;
 
@@ -111,15 +115,141 @@ inline i64 roundDivPow3(i128 x, int k) {
     return negative ? -static_cast<i64>(q) : static_cast<i64>(q);
 }
 
+namespace detail {
+
+constexpr u64 kOnes = 0x0101010101010101ULL;
+
+KESTROM_INLINE u64 load8(const trit* p) {
+    u64 x;
+    __builtin_memcpy(&x, p, 8);
+    return x;
+}
+
+KESTROM_INLINE void store8(trit* p, u64 x) { __builtin_memcpy(p, &x, 8); }
+
+// Up to eight trits as the bytes of a word, the missing top ones zero. count 0 ... 8.
+KESTROM_INLINE u64 loadShort(const trit* p, int count) {
+    if (count >= 4) {
+        u32 lo, hi;
+        __builtin_memcpy(&lo, p, 4);
+        __builtin_memcpy(&hi, p + count - 4, 4);
+        return lo | (static_cast<u64>(hi) << (8 * (count - 4)));
+    }
+    u64 x = 0;
+    if (count >= 2) {
+        unsigned short lo, hi;
+        __builtin_memcpy(&lo, p, 2);
+        __builtin_memcpy(&hi, p + count - 2, 2);
+        x = lo | (static_cast<u64>(hi) << (8 * (count - 2)));
+    } else if (count == 1) {
+        x = static_cast<unsigned char>(p[0]);
+    }
+    return x;
+}
+
+// The low count bytes of x to p[0 ... count-1]; count 0 ... 7.
+KESTROM_INLINE void storeShort(trit* p, u64 x, int count) {
+    if (count & 4) {
+        const u32 w = static_cast<u32>(x);
+        __builtin_memcpy(p, &w, 4);
+        p += 4;
+        x >>= 32;
+    }
+    if (count & 2) {
+        const unsigned short w = static_cast<unsigned short>(x);
+        __builtin_memcpy(p, &w, 2);
+        p += 2;
+        x >>= 16;
+    }
+    if (count & 1) *p = static_cast<trit>(static_cast<signed char>(x));
+}
+
+// Eight trit bytes -> their balanced value in -3280 ... 3280. Each byte plus one (added lane
+// by lane, without carries between lanes) is a digit 0, 1 or 2 for a valid trit; any other
+// byte gives a lane above 2, which is recorded in `bad`.
+KESTROM_INLINE i64 chunkValue(u64 x, u64& bad) {
+    const u64 y = ((x & 0x7f7f7f7f7f7f7f7fULL) + kOnes) ^ (x & 0x8080808080808080ULL);
+    bad |= (y & 0xfcfcfcfcfcfcfcfcULL) | (y & (y >> 1) & kOnes);
+    u64 z = (y & 0x00ff00ff00ff00ffULL) + ((y >> 8) & 0x00ff00ff00ff00ffULL) * 3;
+    z = (z & 0x0000ffff0000ffffULL) + ((z >> 16) & 0x0000ffff0000ffffULL) * 9;
+    return static_cast<i64>((z & 0xffffffffULL) + (z >> 32) * 81) - 3280;
+}
+
+// The eight trits of c - 3280 (0 <= c < 6561), one byte each.
+KESTROM_INLINE u64 spread6561(u64 c) {
+    const u64 hi = c / 81;
+    return kTables.spread81[c - 81 * hi] | (static_cast<u64>(kTables.spread81[hi]) << 32);
+}
+
+}  // namespace detail
+
 // Reads count trits (0 <= count <= 40) starting at s and returns whether every one of them is
 // -1, 0 or +1; if so, value receives their balanced-ternary value. Reads s[0 ... count-1] only.
-bool readTrits(const trit* s, int count, i64& value);
+inline bool readTrits(const trit* s, int count, i64& value) {
+    using namespace detail;
+    u64 bad = 0;
+    if (count <= 8) {
+        value = chunkValue(loadShort(s, count), bad);
+        return bad == 0;
+    }
+    // Chunks of eight trits, the last one loaded so that it ends at s + count; their values
+    // are independent and are weighted by 6561^j. Unsigned, so that invalid trits (whose
+    // value is discarded) cannot overflow.
+    const int full = (count - 1) / 8;  // chunks below the last one, 1 ... 4
+    const int rest = count - 8 * full;  // 1 ... 8 trits in the last one
+    u64 v = static_cast<u64>(chunkValue(load8(s + count - 8) >> (8 * (8 - rest)), bad)) *
+            kTables.pow3[8 * full];
+    v += static_cast<u64>(chunkValue(load8(s), bad));
+    if (full >= 2) v += static_cast<u64>(chunkValue(load8(s + 8), bad)) * 6561u;
+    if (full >= 3) v += static_cast<u64>(chunkValue(load8(s + 16), bad)) * 43046721u;
+    if (full >= 4) v += static_cast<u64>(chunkValue(load8(s + 24), bad)) * 282429536481ULL;
+    value = static_cast<i64>(v);
+    return bad == 0;
+}
 
 // Writes the count trits (0 <= count <= 40) of v to s[0 ... count-1]; |v| <= most(count).
-void writeTrits(trit* s, int count, i64 v);
+KESTROM_INLINE void writeTrits(trit* s, int count, i64 v) {
+    using namespace detail;
+    const u64 u = static_cast<u64>(v) + most(count);  // its base-3 digits are the trits + 1
+    if (count <= 8) {
+        if (count == 8)
+            store8(s, spread6561(u));
+        else
+            storeShort(s, spread6561(u), count);
+        return;
+    }
+    const int full = (count - 1) / 8;
+    const int rest = count - 8 * full;
+    u64 w[5];
+    if (count <= 16) {
+        const u64 q1 = u / 6561u;
+        w[0] = spread6561(u - q1 * 6561u);
+        w[1] = spread6561(q1);
+    } else {
+        // The base-6561 digits of u, each from its own division by a constant.
+        const u64 q1 = u / 6561u, q2 = u / 43046721u, q3 = u / 282429536481ULL,
+                  q4 = u / 1853020188851841ULL;
+        w[0] = spread6561(u - q1 * 6561u);
+        w[1] = spread6561(q1 - q2 * 6561u);
+        w[2] = spread6561(q2 - q3 * 6561u);
+        w[3] = spread6561(q3 - q4 * 6561u);
+        w[4] = spread6561(q4);
+    }
+    for (int j = 0; j < full; ++j) store8(s + 8 * j, w[j]);
+    // The last, partial chunk goes out in one store that also rewrites the top of the one below.
+    const u64 top = rest == 8 ? w[full] : (w[full - 1] >> (8 * rest)) | (w[full] << (8 * (8 - rest)));
+    store8(s + count - 8, top);
+}
 
 // Whether s[0 ... count-1] are all zero (count <= 0: true).
-bool allZero(const trit* s, int count);
+KESTROM_INLINE bool allZero(const trit* s, int count) {
+    using namespace detail;
+    u64 any = 0;
+    int i = 0;
+    for (; i + 8 <= count; i += 8) any |= load8(s + i);
+    if (i < count) any |= loadShort(s + i, count - i);
+    return any == 0;
+}
 
 // Moves buf[k ... len] down to buf[0 ... len-k] and clears the k positions above, as
 // shiftStrDown does k times; k >= len + 1 clears all len+1 positions. len >= 0, k >= 1.
