@@ -135,7 +135,7 @@ TEST(WordPaths, MatchTheTritLevelRoutinesAtEverySize) {
             for (const Op op : {Op::add, Op::sub, Op::mul, Op::div}) {
                 if (op == Op::div && mantLen < 2) continue;
                 if (mantLen > 800 && op != Op::mul && op != Op::div && round > 0) continue;
-                const int expLen = static_cast<int>(rng() % 13);
+                const int expLen = static_cast<int>(rng() % 21);  // past 19 the short paths step aside
                 Call call(expLen, mantLen);
                 fillOperand(rng, call.expA, call.mantA, expLen, mantLen, op);
                 fillOperand(rng, call.expB, call.mantB, expLen, mantLen, op);
