@@ -1,0 +1,279 @@
+// The word-level paths against the trit-level routines: same result trits and guards, same
+// changes to the operands, for random operands at every size class; and, outside the
+// preconditions a word path checks, no work at all (so the trit-level routine runs).
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+#include "kestrom.h"
+#include "operations.h"
+#include "trits.h"
+#include "words.h"
+
+using namespace testing_trits;
+
+namespace {
+
+enum class Op { add, sub, mul, div };
+const char* const kOpNames[] = {"add", "sub", "mul", "div"};
+
+// Every buffer of one call, exact size.
+struct Call {
+    Str resExp, resMant, expA, mantA, expB, mantB, expScratch, mantScratch, quotA, quotB;
+
+    Call(int expLen, int mantLen)
+        : resExp(zeros(expLen)), resMant(zeros(mantLen)), expA(zeros(expLen)),
+          mantA(zeros(mantLen)), expB(zeros(expLen)), mantB(zeros(mantLen)),
+          expScratch(zeros(expLen)), mantScratch(zeros(mantLen)), quotA(zeros(mantLen + 2)),
+          quotB(zeros(mantLen + 2)) {}
+
+    // What a call may leave as its result: everything but the working storage.
+    bool sameResult(const Call& o) const {
+        return resExp == o.resExp && resMant == o.resMant && expA == o.expA && mantA == o.mantA &&
+               expB == o.expB && mantB == o.mantB;
+    }
+    bool sameAll(const Call& o) const {
+        return sameResult(o) && expScratch == o.expScratch && mantScratch == o.mantScratch &&
+               quotA == o.quotA && quotB == o.quotB;
+    }
+};
+
+std::ostream& operator<<(std::ostream& os, const Call& c) {
+    return os << "\n  resExp" << show(c.resExp) << "\n  resMant" << show(c.resMant) << "\n  expA"
+              << show(c.expA) << "\n  mantA" << show(c.mantA) << "\n  expB" << show(c.expB)
+              << "\n  mantB" << show(c.mantB);
+}
+
+bool runWords(Op op, Call& c, int expLen, int mantLen) {
+    switch (op) {
+    case Op::add:
+    case Op::sub:
+        return kestrom::addWords(c.resExp.data(), c.resMant.data(), expLen, mantLen, c.expA.data(),
+                                 c.mantA.data(), c.expB.data(), c.mantB.data(), c.expScratch.data());
+    case Op::mul:
+        return kestrom::mulWords(c.resExp.data(), c.resMant.data(), expLen, mantLen, c.expA.data(),
+                                 c.mantA.data(), c.expB.data(), c.mantB.data(), c.expScratch.data(),
+                                 c.mantScratch.data());
+    case Op::div:
+        return kestrom::divWords(c.resExp.data(), c.resMant.data(), expLen, mantLen, c.expA.data(),
+                                 c.mantA.data(), c.expB.data(), c.mantB.data(), c.quotA.data(),
+                                 c.quotB.data(), c.mantScratch.data(), c.expScratch.data());
+    }
+    return false;
+}
+
+void runTrits(Op op, Call& c, int expLen, int mantLen) {
+    switch (op) {
+    case Op::add:
+    case Op::sub:
+        kestrom::addTrits(c.resExp.data(), c.resMant.data(), expLen, mantLen, c.expA.data(),
+                          c.mantA.data(), c.expB.data(), c.mantB.data(), c.expScratch.data());
+        break;
+    case Op::mul:
+        kestrom::mulTrits(c.resExp.data(), c.resMant.data(), expLen, mantLen, c.expA.data(),
+                          c.mantA.data(), c.expB.data(), c.mantB.data(), c.expScratch.data(),
+                          c.mantScratch.data());
+        break;
+    case Op::div:
+        kestrom::divTrits(c.resExp.data(), c.resMant.data(), expLen, mantLen, c.expA.data(),
+                          c.mantA.data(), c.expB.data(), c.mantB.data(), c.quotA.data(),
+                          c.quotB.data(), c.mantScratch.data(), c.expScratch.data());
+        break;
+    }
+}
+
+// Whether the word paths of this build take a call of these lengths with valid inputs.
+bool wordPathExpected(Op op, int expLen, int mantLen) {
+#if KESTROM_WORD_PATHS
+    const int shortest = op == Op::div ? 2 : 1;
+    if (mantLen < shortest || mantLen > kestrom::words::kMaxLongTrits) return false;
+    return mantLen >= kestrom::words::kWordTrits || (expLen >= 1 && expLen <= 19);
+#else
+    (void)op, (void)expLen, (void)mantLen;
+    return false;
+#endif
+}
+
+signed char randomTrit(std::mt19937_64& rng) { return static_cast<signed char>(int(rng() % 3) - 1); }
+
+// Operands of every kind the contract allows and a few it does not forbid the word paths:
+// normalized, zero, unnormalized (top trits zero), extreme exponents; for mul and div the
+// exponent guards (which those operations add) are sometimes set too.
+void fillOperand(std::mt19937_64& rng, Str& exp, Str& mant, int expLen, int mantLen, Op op) {
+    const unsigned kind = static_cast<unsigned>(rng() % 8);
+    if (kind == 0) return;  // zero
+    for (int i = 0; i < mantLen; ++i) mant[static_cast<size_t>(i)] = randomTrit(rng);
+    if (kind != 1) mant[static_cast<size_t>(mantLen - 1)] = rng() % 2 ? 1 : -1;
+    if (kind == 1 && mantLen > 3) mant[static_cast<size_t>(mantLen - 1)] = 0;
+    const unsigned expKind = static_cast<unsigned>(rng() % 4);
+    const signed char extreme = rng() % 2 ? 1 : -1;
+    for (int i = 0; i < expLen; ++i) {
+        signed char t = randomTrit(rng);
+        if (expKind == 0) t = i == 0 ? randomTrit(rng) : extreme;  // at an end of the range
+        if (expKind == 1) t = i < 2 ? randomTrit(rng) : 0;         // small
+        exp[static_cast<size_t>(i)] = t;
+    }
+    if ((op == Op::mul || op == Op::div) && expLen >= 0 && rng() % 8 == 0)
+        exp[static_cast<size_t>(expLen)] = randomTrit(rng);
+}
+
+std::vector<int> mantLengths() {
+    std::vector<int> lengths;
+    for (int n = 1; n <= 90; ++n) lengths.push_back(n);
+    for (int n = 91; n <= 800; n += 23) lengths.push_back(n);
+    for (int n : {113, 114, 115, 152, 153, 243, 729, 760, 1519, 1520, 1521}) lengths.push_back(n);
+    return lengths;
+}
+
+TEST(WordPaths, MatchTheTritLevelRoutinesAtEverySize) {
+    std::mt19937_64 rng(7);
+    int taken = 0;
+    for (const int mantLen : mantLengths()) {
+        const int rounds = mantLen <= 90 ? 24 : (mantLen <= 800 ? 6 : 2);
+        for (int round = 0; round < rounds; ++round) {
+            for (const Op op : {Op::add, Op::sub, Op::mul, Op::div}) {
+                if (op == Op::div && mantLen < 2) continue;
+                if (mantLen > 800 && op != Op::mul && op != Op::div && round > 0) continue;
+                const int expLen = static_cast<int>(rng() % 21);  // past 19 the short paths step aside
+                Call call(expLen, mantLen);
+                fillOperand(rng, call.expA, call.mantA, expLen, mantLen, op);
+                fillOperand(rng, call.expB, call.mantB, expLen, mantLen, op);
+                if (op == Op::div && call.mantB[static_cast<size_t>(mantLen - 1)] == 0)
+                    call.mantB[static_cast<size_t>(mantLen - 1)] = -1;
+                if (op == Op::sub) inversStr(call.mantB.data(), mantLen);
+
+                Call viaTrits = call, viaWords = call;
+                runTrits(op, viaTrits, expLen, mantLen);
+                const bool tookWords = runWords(op, viaWords, expLen, mantLen);
+                const bool expected = wordPathExpected(op, expLen, mantLen);
+                ASSERT_EQ(tookWords, expected)
+                    << kOpNames[static_cast<int>(op)] << " mantLen " << mantLen << " expLen " << expLen;
+                if (!tookWords) continue;
+                ++taken;
+                ASSERT_TRUE(viaWords.sameResult(viaTrits))
+                    << kOpNames[static_cast<int>(op)] << " mantLen " << mantLen << " expLen "
+                    << expLen << "\noperands" << call << "\ntrit level" << viaTrits
+                    << "\nword level" << viaWords;
+            }
+        }
+    }
+#if KESTROM_WORD_PATHS
+    EXPECT_GT(taken, 5000);
+#endif
+}
+
+// Inputs a word path does not take: it must leave every buffer as it was, and the exported
+// operation then gives exactly the trit-level result.
+TEST(WordPaths, LeaveInputsOutsideTheirPreconditionsAlone) {
+    // Which calls a spoiled input keeps off the word path: the short paths (mantLen < 40) check
+    // everything they read; the long paths leave exponents, expScratch and the quotient's top
+    // to the trit-level steps they share, and check only the mantissa side.
+    struct Spoil {
+        const char* name;
+        void (*apply)(Call&, int expLen, int mantLen);
+        bool (*applies)(Op op, bool shortPath);
+    };
+    const Spoil spoils[] = {
+        {"invalid trit in mantA", [](Call& c, int, int n) { c.mantA[static_cast<size_t>(n / 2)] = 2; },
+         [](Op, bool) { return true; }},
+        {"invalid trit in mantB", [](Call& c, int, int) { c.mantB[0] = -7; },
+         [](Op, bool) { return true; }},
+        {"invalid trit in expA", [](Call& c, int e, int) { c.expA[static_cast<size_t>(e - 1)] = 5; },
+         [](Op, bool shortPath) { return shortPath; }},
+        {"mantA guard set", [](Call& c, int, int n) { c.mantA[static_cast<size_t>(n)] = 1; },
+         [](Op op, bool) { return op != Op::mul; }},
+        {"expScratch dirty", [](Call& c, int e, int) { c.expScratch[static_cast<size_t>(e)] = -1; },
+         [](Op, bool shortPath) { return shortPath; }},
+        {"mantScratch guard set", [](Call& c, int, int n) { c.mantScratch[static_cast<size_t>(n)] = 1; },
+         [](Op op, bool) { return op == Op::mul || op == Op::div; }},
+        {"resMant guard set", [](Call& c, int, int n) { c.resMant[static_cast<size_t>(n)] = -1; },
+         [](Op op, bool) { return op == Op::mul; }},
+        {"quotB top set", [](Call& c, int, int n) { c.quotB[static_cast<size_t>(n + 2)] = 1; },
+         [](Op op, bool shortPath) { return op == Op::div && shortPath; }},
+        {"divisor not normalized", [](Call& c, int, int n) { c.mantB[static_cast<size_t>(n - 1)] = 0; },
+         [](Op op, bool) { return op == Op::div; }},
+    };
+    std::mt19937_64 rng(11);
+    for (const int mantLen : {5, 27, 39, 40, 81, 243}) {
+        for (const Op op : {Op::add, Op::mul, Op::div}) {
+            for (const Spoil& spoil : spoils) {
+                if (!spoil.applies(op, mantLen < 40)) continue;
+                const int expLen = 6;
+                Call call(expLen, mantLen);
+                fillOperand(rng, call.expA, call.mantA, expLen, mantLen, Op::add);
+                fillOperand(rng, call.expB, call.mantB, expLen, mantLen, Op::add);
+                call.mantA[static_cast<size_t>(mantLen - 1)] = 1;
+                call.mantB[static_cast<size_t>(mantLen - 1)] = -1;
+                spoil.apply(call, expLen, mantLen);
+                SCOPED_TRACE(::testing::Message() << kOpNames[static_cast<int>(op)] << " mantLen "
+                                                  << mantLen << ": " << spoil.name);
+                Call viaWords = call;
+                EXPECT_FALSE(runWords(op, viaWords, expLen, mantLen));
+                EXPECT_TRUE(viaWords.sameAll(call));
+            }
+        }
+    }
+}
+
+#if KESTROM_WORD_PATHS
+
+using kestrom::words::i64;
+using kestrom::words::u128;
+using kestrom::words::u64;
+
+// Horner from the top, so that 40 trits do not overflow on the way.
+i64 valueOf(const Str& s, int count) {
+    i64 v = 0;
+    for (int i = count - 1; i >= 0; --i) v = 3 * v + s[static_cast<size_t>(i)];
+    return v;
+}
+
+TEST(Words, ConvertEveryLengthBothWays) {
+    std::mt19937_64 rng(5);
+    for (int count = 0; count <= kestrom::words::kWordTrits; ++count) {
+        const i64 top = static_cast<i64>(kestrom::words::most(count));
+        for (int round = 0; round < 200; ++round) {
+            i64 v = round == 0 ? top : (round == 1 ? -top : 0);
+            if (round > 2 && top > 0) v = static_cast<i64>(rng() % (2 * static_cast<u64>(top) + 1) - static_cast<u64>(top));
+            // Exact-size buffer: AddressSanitizer sees any access past count.
+            Str s(static_cast<size_t>(count), 0);
+            kestrom::words::writeTrits(s.data(), count, v);
+            EXPECT_EQ(valueOf(s, count), v) << "count " << count;
+            i64 back = 12345;
+            EXPECT_TRUE(kestrom::words::readTrits(s.data(), count, back));
+            EXPECT_EQ(back, v) << "count " << count << show(s);
+        }
+        // Any byte other than -1, 0, +1, at any position, is reported.
+        for (int at = 0; at < count; ++at) {
+            for (const int bad : {2, -2, 3, 127, -128, 0x7f, -3}) {
+                Str s(static_cast<size_t>(count), 1);
+                s[static_cast<size_t>(at)] = static_cast<signed char>(bad);
+                i64 ignored;
+                EXPECT_FALSE(kestrom::words::readTrits(s.data(), count, ignored))
+                    << "count " << count << " byte " << bad << " at " << at;
+                EXPECT_FALSE(kestrom::words::validTrits(s.data(), count));
+            }
+        }
+    }
+}
+
+TEST(Words, DivisionByPowersOfThreeMatchesPlainDivision) {
+    std::mt19937_64 rng(9);
+    for (int k = 0; k <= kestrom::words::kWordTrits; ++k) {
+        const u64 d = kestrom::words::pow3(k);
+        const u128 limit = static_cast<u128>(d) << 64;  // quotients below 2^64
+        for (int round = 0; round < 500; ++round) {
+            u128 y = (static_cast<u128>(rng()) << 64 | rng()) % limit;
+            if (round == 0) y = limit - 1;
+            if (round == 1) y = 0;
+            if (round == 2) y = d - 1;
+            if (round == 3) y = d;
+            ASSERT_EQ(kestrom::words::divPow3(y, k), static_cast<u64>(y / d)) << "k " << k;
+        }
+    }
+}
+
+#endif
+
+}  // namespace
