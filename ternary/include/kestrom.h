@@ -19,7 +19,9 @@
 //     buffer sizes given below, whatever the lengths and trits.
 // Exponents are exact for expLen <= 19. Exponent overflow is not reported: the carry out of
 // the top exponent trit lands in the result exponent's guard trit (resExp[expLen] != 0),
-// which is how a host detects it.
+// which is how a host detects it. An exponent that falls below the range (possible in add
+// when many leading trits cancel) borrows from the guard the same way, leaving -1 there;
+// the guard and significant trits together always hold the exponent modulo 3^(expLen+1).
 #ifndef KESTROM_H
 #define KESTROM_H
 

@@ -25,8 +25,18 @@ void normalize(trit* exp, trit* mant, int expLen, int mantLen, trit* scratch) {
         return;
     }
     shiftStrUp(mant, mantLen, zeros);
-    intToStr(scratch, expLen, zeros);
-    subtractStr(exp, expLen, exp, scratch);
+    // The exponent shrinks by the number of zeros. With few exponent trits and many mantissa
+    // trits that number may not fit the exponent's width; it is then subtracted in parts that
+    // do, so the exponent still comes out exact, and an underflow borrows from the guard.
+    long long fits = 0;  // the largest value expLen trits hold, or at least `zeros`
+    for (int i = 0; i < expLen && fits < zeros; ++i) fits = 3 * fits + 1;
+    int rest = zeros;
+    do {
+        const int part = expLen > 0 && rest > fits ? static_cast<int>(fits) : rest;
+        intToStr(scratch, expLen, part);
+        subtractStr(exp, expLen, exp, scratch);
+        rest -= part;
+    } while (rest > 0);
 }
 
 void normalizeQuotient(trit* exp, trit* mant, int expLen, int mantLen, const trit* quot,

@@ -43,14 +43,7 @@ void storeNormalized(trit* resExp, trit* resMant, int expLen, int mantLen, i64 s
     while (mag <= most(used - 1)) --used;
     const int z = mantLen - used;  // leading zero trits, moved out at the top
     writeTrits(resMant, mantLen + 1, s * static_cast<i64>(pow3(z)));
-    // The shift is subtracted as an expLen-trit string, so it is taken modulo 3^expLen.
-    i64 shift = z;
-    if (shift > static_cast<i64>(most(expLen))) {
-        const i64 p = static_cast<i64>(pow3(expLen));
-        const i64 m = static_cast<i64>(most(expLen));
-        shift = (shift + m) % p - m;
-    }
-    writeTrits(resExp, expTrits, wrap(e - shift, expTrits));
+    writeTrits(resExp, expTrits, wrap(e - z, expTrits));
 }
 
 bool validTrits(const trit* s, int count) {

@@ -256,12 +256,14 @@ KESTROM_INLINE bool allZero(const trit* s, int count) {
 void dropLowTrits(trit* buf, int len, long long k);
 
 // x reduced modulo 3^len into the balanced range [-most(len), most(len)]; 1 <= len <= 39
-// and |x| <= 3^len + most(len).
+// and |x| < 2^62.
 inline i64 wrap(i64 x, int len) {
     const i64 p = static_cast<i64>(pow3(len));
     const i64 m = static_cast<i64>(most(len));
-    if (x > m) return x - p;
-    if (x < -m) return x + p;
+    if (x > m || x < -m) {
+        x = (x + m) % p;
+        x += x < 0 ? p - m : -m;
+    }
     return x;
 }
 

@@ -80,6 +80,18 @@ TEST(Add, ExponentOverflowLandsInTheGuard) {
     EXPECT_EQ(c.result.exp, (Str{-1, -1, 1}));  // 5 == -4 + 9
 }
 
+TEST(Add, CancellationBeyondTheExponentWidthKeepsTheExponentExact) {
+    // Two leading trits cancel, but one exponent trit holds only -1 ... 1: the exponent still
+    // drops by exactly 2, and a result below the range borrows from the guard.
+    const Float a{str({1}), str({1, 0, 1})}, b{str({1}), str({0, 0, -1})};  // 10/27*3, -9/27*3
+    Call c = runAdd(a, b, 1, 3);
+    EXPECT_EQ(c.result, (Float{str({-1}), str({0, 0, 1})}));  // 1/9
+    const Float lowA{str({-1}), a.mant}, lowB{str({-1}), b.mant};  // the same over 9
+    c = runAdd(lowA, lowB, 1, 3);
+    EXPECT_EQ(c.result.mant, str({0, 0, 1}));
+    EXPECT_EQ(c.result.exp, (Str{0, -1}));  // -3 == 0 - 3: the guard signals the underflow
+}
+
 TEST(Add, LongExponentsAreDefined) {
     // Beyond 19 exponent trits the exponents wrap, but nothing overflows or leaves the buffers.
     const int expLen = 40, mantLen = 5;

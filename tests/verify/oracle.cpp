@@ -62,9 +62,10 @@ struct Exponent {
         kept += by, wrap(kept, len + 1);
         ideal += by;
     }
-    // Normalizing past z leading zeros: z itself is first written into len trits.
+    // Normalizing past z leading zeros lowers the exponent by z exactly; without significant
+    // exponent trits only the guard remains, and it is left alone.
     void lower(long z) {
-        kept -= wrapped(z, len), wrap(kept, len + 1);
+        if (len > 0) kept -= z, wrap(kept, len + 1);
         ideal -= z;
     }
     // A zero result clears the significant trits; the guard keeps what it had.
