@@ -23,6 +23,14 @@
 
 #if KESTROM_WORD_PATHS
 
+// SSE2 is part of every x86-64 processor: the conversions use it without a run-time check.
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#define KESTROM_SSE2 1
+#else
+#define KESTROM_SSE2 0
+#endif
+
 namespace kestrom {
 namespace words {
 
@@ -181,20 +189,86 @@ KESTROM_INLINE u64 spread6561(u64 c) {
     return kTables.spread81[c - 81 * hi] | (static_cast<u64>(kTables.spread81[hi]) << 32);
 }
 
+#if KESTROM_SSE2
+
+// Byte i of kKeep + k is 0xff when i >= 16 - k: the mask that keeps the top k of 16 lanes.
+alignas(16) inline constexpr unsigned char kKeep[32] = {
+    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,
+    0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff};
+
+// Sixteen trit bytes plus one: digits 0, 1, 2 for valid trits. Any other byte leaves a lane
+// above 2, which stays set in `bad`.
+KESTROM_INLINE __m128i digits16(__m128i raw, __m128i& bad) {
+    const __m128i y = _mm_add_epi8(raw, _mm_set1_epi8(1));
+    bad = _mm_or_si128(bad, _mm_subs_epu8(y, _mm_set1_epi8(2)));
+    return y;
+}
+
+// The base-3 values of digit lanes 0-7 and 8-15 (each below 6561 for digits 0 ... 2) in the two
+// 64-bit lanes: pairs (d0 + 3 d1), quads (+ 9 *), octets (+ 81 *).
+KESTROM_INLINE __m128i digitValues(__m128i y) {
+    const __m128i pairs = _mm_sub_epi16(y, _mm_mullo_epi16(_mm_srli_epi16(y, 8), _mm_set1_epi16(253)));
+    const __m128i quads = _mm_madd_epi16(pairs, _mm_set1_epi32(0x00090001));
+    const __m128i both = _mm_or_si128(quads, _mm_srli_epi64(quads, 16));
+    return _mm_madd_epi16(both, _mm_set_epi32(0, 0x00510001, 0, 0x00510001));
+}
+
+KESTROM_INLINE u64 low64(__m128i v) { return static_cast<u64>(_mm_cvtsi128_si64(v)); }
+KESTROM_INLINE u64 high64(__m128i v) { return low64(_mm_unpackhi_epi64(v, v)); }
+
+// The balanced value of 16 trits (lanes 0 ... 15), modulo 2^64.
+KESTROM_INLINE u64 value16(__m128i raw, __m128i& bad) {
+    const __m128i v = digitValues(digits16(raw, bad));
+    return low64(v) + 6561 * high64(v) - 21523360u;  // (3^16 - 1) / 2
+}
+
+KESTROM_INLINE __m128i load16(const trit* p) {
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+}
+
+KESTROM_INLINE __m128i loadLow8(const trit* p) {
+    return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
+}
+
+#endif  // KESTROM_SSE2
+
 }  // namespace detail
 
 // Reads count trits (0 <= count <= 40) starting at s and returns whether every one of them is
 // -1, 0 or +1; if so, value receives their balanced-ternary value. Reads s[0 ... count-1] only.
-inline bool readTrits(const trit* s, int count, i64& value) {
+KESTROM_INLINE bool readTrits(const trit* s, int count, i64& value) {
     using namespace detail;
-    u64 bad = 0;
     if (count <= 8) {
+        u64 bad = 0;
         value = chunkValue(loadShort(s, count), bad);
         return bad == 0;
     }
+#if KESTROM_SSE2
+    // Whole blocks of 16 from the bottom; the rest in one block that ends at s + count, its
+    // lanes that repeat trits below cleared (a cleared lane is the trit 0). Below 16 trits, two
+    // blocks of eight put together the same way.
+    __m128i bad = _mm_setzero_si128();
+    u64 v;
+    if (count < 16) {
+        const __m128i top = _mm_and_si128(loadLow8(s + count - 8), loadLow8(reinterpret_cast<const trit*>(kKeep) + count));
+        const __m128i d = digitValues(digits16(_mm_unpacklo_epi64(loadLow8(s), top), bad));
+        v = low64(d) - 3280 + (high64(d) - 3280) * kTables.pow3[count - 8];
+    } else {
+        v = value16(load16(s), bad);
+        if (count >= 32) v += value16(load16(s + 16), bad) * 43046721u;  // 3^16
+        const int rest = count & 15;
+        if (rest != 0) {
+            const __m128i keep = _mm_loadu_si128(reinterpret_cast<const __m128i*>(kKeep + rest));
+            v += value16(_mm_and_si128(load16(s + count - 16), keep), bad) * kTables.pow3[count - 16];
+        }
+    }
+    value = static_cast<i64>(v);
+    return _mm_movemask_epi8(_mm_cmpeq_epi8(bad, _mm_setzero_si128())) == 0xffff;
+#else
     // Chunks of eight trits, the last one loaded so that it ends at s + count; their values
     // are independent and are weighted by 6561^j. Unsigned, so that invalid trits (whose
     // value is discarded) cannot overflow.
+    u64 bad = 0;
     const int full = (count - 1) / 8;  // chunks below the last one, 1 ... 4
     const int rest = count - 8 * full;  // 1 ... 8 trits in the last one
     u64 v = static_cast<u64>(chunkValue(load8(s + count - 8) >> (8 * (8 - rest)), bad)) *
@@ -205,6 +279,7 @@ inline bool readTrits(const trit* s, int count, i64& value) {
     if (full >= 4) v += static_cast<u64>(chunkValue(load8(s + 24), bad)) * 282429536481ULL;
     value = static_cast<i64>(v);
     return bad == 0;
+#endif
 }
 
 // Writes the count trits (0 <= count <= 40) of v to s[0 ... count-1]; |v| <= most(count).
