@@ -230,6 +230,22 @@ KESTROM_INLINE __m128i loadLow8(const trit* p) {
     return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
 }
 
+// The sixteen trits of x - (3^16 - 1) / 2 (0 <= x < 3^16), one per byte lane: x splits into
+// base-6561 halves, each 64-bit lane into base-81 halves of 32 bits, base 9 in 16 bits, base 3
+// in bytes. Each quotient is a multiplication by a reciprocal, exact for these ranges.
+KESTROM_INLINE __m128i spread16(u64 x) {
+    const u64 high = (x * 167582934u) >> 40;  // x / 6561 for x < 3^16
+    __m128i v = _mm_unpacklo_epi64(_mm_cvtsi64_si128(static_cast<long long>(x - 6561 * high)),
+                                   _mm_cvtsi64_si128(static_cast<long long>(high)));
+    __m128i q = _mm_srli_epi64(_mm_mul_epu32(v, _mm_set1_epi32(12946)), 20);  // / 81
+    v = _mm_or_si128(_mm_sub_epi32(v, _mm_mullo_epi16(q, _mm_set1_epi16(81))), _mm_slli_epi64(q, 32));
+    q = _mm_mulhi_epu16(v, _mm_set1_epi16(7282));  // / 9
+    v = _mm_or_si128(_mm_sub_epi16(v, _mm_mullo_epi16(q, _mm_set1_epi16(9))), _mm_slli_epi32(q, 16));
+    q = _mm_mulhi_epu16(v, _mm_set1_epi16(21846));  // / 3
+    v = _mm_or_si128(_mm_sub_epi16(v, _mm_mullo_epi16(q, _mm_set1_epi16(3))), _mm_slli_epi16(q, 8));
+    return _mm_sub_epi8(v, _mm_set1_epi8(1));
+}
+
 #endif  // KESTROM_SSE2
 
 }  // namespace detail
@@ -295,7 +311,30 @@ KESTROM_INLINE void writeTrits(trit* s, int count, i64 v) {
     }
     const int full = (count - 1) / 8;
     const int rest = count - 8 * full;
-    u64 w[5];
+    u64 w[6];
+#if KESTROM_SSE2
+    // Base 3^16 digits of u, each spread to sixteen trits in one register.
+    if (count <= 16) {
+        const __m128i t = spread16(u);
+        w[0] = low64(t);
+        w[1] = high64(t);
+    } else {
+        const u64 q1 = u / 43046721u;  // 3^16
+        const __m128i t0 = spread16(u - q1 * 43046721u);
+        w[0] = low64(t0);
+        w[1] = high64(t0);
+        u64 q2 = 0;
+        if (count > 32) {
+            q2 = q1 / 43046721u;
+            const __m128i t2 = spread16(q2);
+            w[4] = low64(t2);
+            w[5] = high64(t2);
+        }
+        const __m128i t1 = spread16(q1 - q2 * 43046721u);
+        w[2] = low64(t1);
+        w[3] = high64(t1);
+    }
+#else
     if (count <= 16) {
         const u64 q1 = u / 6561u;
         w[0] = spread6561(u - q1 * 6561u);
@@ -310,7 +349,12 @@ KESTROM_INLINE void writeTrits(trit* s, int count, i64 v) {
         w[3] = spread6561(q3 - q4 * 6561u);
         w[4] = spread6561(q4);
     }
-    for (int j = 0; j < full; ++j) store8(s + 8 * j, w[j]);
+#endif
+    // Chunk by chunk, not a loop: compilers turn such loops into calls of memcpy.
+    store8(s, w[0]);
+    if (full >= 2) store8(s + 8, w[1]);
+    if (full >= 3) store8(s + 16, w[2]);
+    if (full >= 4) store8(s + 24, w[3]);
     // The last, partial chunk goes out in one store that also rewrites the top of the one below.
     const u64 top = rest == 8 ? w[full] : (w[full - 1] >> (8 * rest)) | (w[full] << (8 * (8 - rest)));
     store8(s + count - 8, top);
