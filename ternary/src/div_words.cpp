@@ -200,12 +200,12 @@ bool divLong(trit* resExp, trit* resMant, int expLen, int n, trit* expA, trit* m
 
     // The top two limbs hold w = n + 1 - s trits of X, 39 ... 76; rounded to their top 39
     // trits (S grows by 3^(w-39), the low part still below S/2), Xh and dh fit a word: dh has
-    // 38 trits, |Xh| < 3 * dh + m < 3^39, and Th = (3^36 - 1) / 2. Passes of up to 33
-    // positions keep m below 3^33, a few thousandths of the thresholds' scale, so a pass rarely
-    // stops short; and |b| < 3^33 keeps the update below in 128 bits.
+    // 38 trits, |Xh| < 3 * dh + m < 3^39, and Th = (3^36 - 1) / 2. Passes of up to 35
+    // positions keep m below 3^35, a few hundredths of the thresholds' scale, so a pass seldom
+    // stops short; and |b| < 3^35 keeps the update below in 128 bits.
     constexpr i128 kRadix = kLimbRadix;
     constexpr u64 kFixBias = static_cast<u64>(kLimbMost) + 5 * static_cast<u64>(kLimbRadix);
-    constexpr int kMaxPass = 33;
+    constexpr int kMaxPass = 35;
     const int drop = n + 1 - (limbs - 2) * kLimbTrits - 39;
     const i64 dh = roundDivPow3(d[limbs - 1] * kRadix + d[limbs - 2], drop);
     const i64 th = static_cast<i64>(most(36));
