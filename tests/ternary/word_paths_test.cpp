@@ -8,6 +8,7 @@
 
 #include "kestrom.h"
 #include "operations.h"
+#include "trit_string.h"
 #include "trits.h"
 #include "words.h"
 
@@ -160,6 +161,61 @@ TEST(WordPaths, MatchTheTritLevelRoutinesAtEverySize) {
     }
 #if KESTROM_WORD_PATHS
     EXPECT_GT(taken, 5000);
+#endif
+}
+
+// Long division settles most selections from the remainder's top trits and the rest on every
+// trit: dividends at and next to the selection thresholds d - T and d + T (T = +1 in every
+// position below mantLen-2), of either sign, over divisors at the ends of the normalized range
+// and with long runs of zeros, must still give the trit-level result.
+TEST(WordPaths, DivisionAtTheSelectionThresholds) {
+    std::mt19937_64 rng(13);
+    int taken = 0;
+    for (const int n : {40, 41, 75, 76, 77, 114, 243, 729, 1520}) {
+        const auto at = [](int i) { return static_cast<size_t>(i); };
+        Str t = zeros(n), one = zeros(n);
+        for (int i = 0; i < n - 2; ++i) t[at(i)] = 1;
+        one[0] = 1;
+        std::vector<Str> divisors(4, zeros(n));
+        divisors[0][at(n - 1)] = 1;  // 3^(n-1): zeros below the top
+        for (int i = 0; i < n; ++i) {
+            divisors[1][at(i)] = 1;                          // the largest
+            divisors[2][at(i)] = i == n - 1 ? 1 : -1;        // the smallest
+            divisors[3][at(i)] = i == n - 1 ? 1 : randomTrit(rng);
+        }
+        for (Str d : divisors) {
+            for (const signed char signD : {1, -1}) {
+                Str dividends[2] = {zeros(n), zeros(n)};
+                kestrom::subtractStr(dividends[0].data(), n, d.data(), t.data());
+                kestrom::addStr(dividends[1].data(), n, d.data(), t.data());
+                for (const Str& threshold : dividends) {
+                    for (int delta = -1; delta <= 1; ++delta) {
+                        Str a = threshold;
+                        if (delta < 0) kestrom::subtractStr(a.data(), n, a.data(), one.data());
+                        if (delta > 0) kestrom::addStr(a.data(), n, a.data(), one.data());
+                        if (a[at(n)] != 0) continue;  // past the dividend's trits
+                        for (const signed char signA : {1, -1}) {
+                            Call call(6, n);
+                            for (int i = 0; i < n; ++i) {
+                                call.mantA[at(i)] = static_cast<signed char>(signA * a[at(i)]);
+                                call.mantB[at(i)] = static_cast<signed char>(signD * d[at(i)]);
+                            }
+                            Call viaTrits = call, viaWords = call;
+                            runTrits(Op::div, viaTrits, 6, n);
+                            ASSERT_EQ(runWords(Op::div, viaWords, 6, n), wordPathExpected(Op::div, 6, n));
+                            if (!wordPathExpected(Op::div, 6, n)) continue;
+                            ++taken;
+                            ASSERT_TRUE(viaWords.sameResult(viaTrits))
+                                << "mantLen " << n << "\noperands" << call << "\ntrit level"
+                                << viaTrits << "\nword level" << viaWords;
+                        }
+                    }
+                }
+            }
+        }
+    }
+#if KESTROM_WORD_PATHS
+    EXPECT_GT(taken, 300);
 #endif
 }
 
