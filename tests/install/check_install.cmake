@@ -6,14 +6,7 @@
 #   -DSOVERSION=<n> -DLIBDIR=<lib> -DINCLUDEDIR=<include> -P check_install.cmake
 cmake_minimum_required(VERSION 3.25)
 
-function(run)
-  execute_process(COMMAND ${ARGN} RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
-  if(NOT status EQUAL 0)
-    list(JOIN ARGN " " command)
-    message(FATAL_ERROR "failed (${status}): ${command}\n${out}")
-  endif()
-  set(run_output "${out}" PARENT_SCOPE)
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/../support/run.cmake)
 
 set(prefix ${WORK_DIR}/prefix)
 file(REMOVE_RECURSE ${WORK_DIR})

@@ -5,14 +5,7 @@
 # Paths are relative to the package's root (deb: /usr/..., zip: the top directory).
 cmake_minimum_required(VERSION 3.25)
 
-function(run)
-  execute_process(COMMAND ${ARGN} RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
-  if(NOT status EQUAL 0)
-    list(JOIN ARGN " " command)
-    message(FATAL_ERROR "failed (${status}): ${command}\n${out}${err}")
-  endif()
-  set(run_output "${out}" PARENT_SCOPE)
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/../support/run.cmake)
 
 file(REMOVE_RECURSE ${OUT})
 run(${CMAKE_CPACK_COMMAND} --config ${CPACK_CONFIG} -B ${OUT})
