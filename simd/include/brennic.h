@@ -11,6 +11,11 @@
 // never reads or writes MXCSR. With the default MXCSR (round to nearest even, all exceptions
 // masked) a zero divisor gives a signed infinity, 0/0 a NaN and overflow an infinity; nothing
 // is reported. No state is kept: calls from several threads at once are safe.
+//
+// NaNs: each lane is the packed instruction with the left operand first, on every target.
+// When both lanes are NaNs the result is the left one quieted (its quiet bit set, sign and
+// payload kept); when one is, that one quieted; an invalid operation on numbers (inf - inf,
+// 0 * inf, 0 / 0, inf / inf) gives the default NaN, FFC00000.
 #ifndef BRENNIC_H
 #define BRENNIC_H
 

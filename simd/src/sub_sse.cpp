@@ -1,12 +1,13 @@
 #include <xmmintrin.h>
 
 #include "brennic.h"
+#include "x86/packed.h"
 
 // leftVec - rightVec, lane by lane: both operands loaded unaligned before the one packed
-// subps, whose result is stored unaligned.
+// subps, left operand first, whose result is stored unaligned.
 float* BRENNIC_CALL subSSEasm(float* dst, const float* rightVec, const float* leftVec) {
     const __m128 left = _mm_loadu_ps(leftVec);
     const __m128 right = _mm_loadu_ps(rightVec);
-    _mm_storeu_ps(dst, _mm_sub_ps(left, right));
+    _mm_storeu_ps(dst, brennic::packedSub(left, right));
     return dst;
 }

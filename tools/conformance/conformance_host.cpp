@@ -21,6 +21,7 @@
 #endif
 
 #include "foreign_host.h"
+#include "lane_cases.h"
 
 namespace {
 
@@ -122,7 +123,16 @@ struct LaneCase {
     float right[4], left[4], expected[4];
 };
 
-// The four-lane operations under the default MXCSR (nearest, all exceptions masked).
+// The host sets MXCSR around each call; the library itself never touches it.
+unsigned readMxcsr() {
+    unsigned v;
+    __asm__ volatile("stmxcsr %0" : "=m"(v) : : "memory");
+    return v;
+}
+void writeMxcsr(unsigned v) { __asm__ volatile("ldmxcsr %0" : : "m"(v) : "memory"); }
+
+// The four-lane operations: the worked cases under the default MXCSR (nearest, all exceptions
+// masked), then the bit-exact table under the MXCSR each case names.
 int checkLanes(void* lib, int& failed) {
     bool ok = true;
     const LaneFn ops[4] = {resolve<LaneFn>(lib, "addSSEasm", ok), resolve<LaneFn>(lib, "subSSEasm", ok),
@@ -151,6 +161,33 @@ int checkLanes(void* lib, int& failed) {
         } else {
             ++failed;
             std::printf("FAIL lanes %s: %g %g %g %g\n", c.name, got[0], got[1], got[2], got[3]);
+        }
+    }
+    // The bit-exact cases, each in three placements: three separate unaligned vectors, the
+    // result over the left operand, the result over the right operand.
+    for (const lanes::Case& c : lanes::kCases) {
+        for (int placement = 0; placement < 3; ++placement) {
+            unsigned char* right = buffer + 18;
+            unsigned char* left = buffer + 35;
+            unsigned char* out = placement == 0 ? buffer + 1 : (placement == 1 ? left : right);
+            std::memset(buffer, 0x5a, sizeof buffer);
+            std::memcpy(right, c.right, 16);
+            std::memcpy(left, c.left, 16);
+            const unsigned saved = readMxcsr();
+            writeMxcsr(c.mxcsr);
+            float* ret = ops[c.op](reinterpret_cast<float*>(out), reinterpret_cast<float*>(right),
+                                   reinterpret_cast<float*>(left));
+            writeMxcsr(saved);
+            unsigned got[4];
+            std::memcpy(got, out, 16);
+            if (ret == reinterpret_cast<float*>(out) && std::memcmp(got, c.expected, 16) == 0) {
+                ++passed;
+            } else {
+                ++failed;
+                std::printf("FAIL lanes %s (placement %d): %08x %08x %08x %08x, expected %08x %08x %08x %08x\n",
+                            c.name, placement, got[0], got[1], got[2], got[3], c.expected[0],
+                            c.expected[1], c.expected[2], c.expected[3]);
+            }
         }
     }
     return passed;
