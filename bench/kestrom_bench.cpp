@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "operations.h"
+#include "reference/operations.h"
 
 namespace {
 

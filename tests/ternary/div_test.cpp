@@ -1,5 +1,5 @@
-#include "operations.h"
-#include "quotient_trit.h"
+#include "reference/operations.h"
+#include "reference/quotient_trit.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "normalize.h"
+#include "reference/normalize.h"
 
 #include <gtest/gtest.h>
 

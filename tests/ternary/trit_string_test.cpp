@@ -1,4 +1,4 @@
-#include "trit_string.h"
+#include "reference/trit_string.h"
 
 #include <gtest/gtest.h>
 

@@ -3,14 +3,20 @@
 // preconditions a word path checks, no work at all (so the trit-level routine runs).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <vector>
 
 #include "kestrom.h"
-#include "operations.h"
-#include "trit_string.h"
+#include "reference/operations.h"
+#include "reference/trit_string.h"
 #include "trits.h"
-#include "words.h"
+#include "words/convert.h"
+#include "words/radix3.h"
+#include "words/lengths.h"
+#include "words/moves.h"
+#include "words/normalize.h"
+#include "words/operations.h"
 
 using namespace testing_trits;
 
@@ -50,14 +56,14 @@ bool runWords(Op op, Call& c, int expLen, int mantLen) {
     switch (op) {
     case Op::add:
     case Op::sub:
-        return kestrom::addWords(c.resExp.data(), c.resMant.data(), expLen, mantLen, c.expA.data(),
+        return kestrom::words::addWords(c.resExp.data(), c.resMant.data(), expLen, mantLen, c.expA.data(),
                                  c.mantA.data(), c.expB.data(), c.mantB.data(), c.expScratch.data());
     case Op::mul:
-        return kestrom::mulWords(c.resExp.data(), c.resMant.data(), expLen, mantLen, c.expA.data(),
+        return kestrom::words::mulWords(c.resExp.data(), c.resMant.data(), expLen, mantLen, c.expA.data(),
                                  c.mantA.data(), c.expB.data(), c.mantB.data(), c.expScratch.data(),
                                  c.mantScratch.data());
     case Op::div:
-        return kestrom::divWords(c.resExp.data(), c.resMant.data(), expLen, mantLen, c.expA.data(),
+        return kestrom::words::divWords(c.resExp.data(), c.resMant.data(), expLen, mantLen, c.expA.data(),
                                  c.mantA.data(), c.expB.data(), c.mantB.data(), c.quotA.data(),
                                  c.quotB.data(), c.mantScratch.data(), c.expScratch.data());
     }
@@ -86,10 +92,10 @@ void runTrits(Op op, Call& c, int expLen, int mantLen) {
 
 // Whether the word paths of this build take a call of these lengths with valid inputs.
 bool wordPathExpected(Op op, int expLen, int mantLen) {
-#if KESTROM_WORD_PATHS
+#if KESTROM_WORD_LEVEL
     const int shortest = op == Op::div ? 2 : 1;
-    if (mantLen < shortest || mantLen > kestrom::words::kMaxLongTrits) return false;
-    return mantLen >= kestrom::words::kWordTrits || (expLen >= 1 && expLen <= 19);
+    return mantLen >= shortest && mantLen <= kestrom::words::kMaxTrits && expLen >= 1 &&
+           expLen <= 19;
 #else
     (void)op, (void)expLen, (void)mantLen;
     return false;
@@ -136,7 +142,7 @@ TEST(WordPaths, MatchTheTritLevelRoutinesAtEverySize) {
             for (const Op op : {Op::add, Op::sub, Op::mul, Op::div}) {
                 if (op == Op::div && mantLen < 2) continue;
                 if (mantLen > 800 && op != Op::mul && op != Op::div && round > 0) continue;
-                const int expLen = static_cast<int>(rng() % 21);  // past 19 the short paths step aside
+                const int expLen = static_cast<int>(rng() % 21);  // past 19 the word level steps aside
                 Call call(expLen, mantLen);
                 fillOperand(rng, call.expA, call.mantA, expLen, mantLen, op);
                 fillOperand(rng, call.expB, call.mantB, expLen, mantLen, op);
@@ -159,7 +165,7 @@ TEST(WordPaths, MatchTheTritLevelRoutinesAtEverySize) {
             }
         }
     }
-#if KESTROM_WORD_PATHS
+#if KESTROM_WORD_LEVEL
     EXPECT_GT(taken, 5000);
 #endif
 }
@@ -171,7 +177,8 @@ TEST(WordPaths, MatchTheTritLevelRoutinesAtEverySize) {
 TEST(WordPaths, DivisionAtTheSelectionThresholds) {
     std::mt19937_64 rng(13);
     int taken = 0;
-    for (const int n : {40, 41, 75, 76, 77, 114, 243, 729, 1520}) {
+    // Limb boundaries of both widths (17 and 38 trits a limb), short and long.
+    for (const int n : {20, 21, 33, 34, 35, 52, 40, 41, 75, 76, 77, 114, 243, 729, 1520}) {
         const auto at = [](int i) { return static_cast<size_t>(i); };
         Str t = zeros(n), one = zeros(n);
         for (int i = 0; i < n - 2; ++i) t[at(i)] = 1;
@@ -214,7 +221,7 @@ TEST(WordPaths, DivisionAtTheSelectionThresholds) {
             }
         }
     }
-#if KESTROM_WORD_PATHS
+#if KESTROM_WORD_LEVEL
     EXPECT_GT(taken, 300);
 #endif
 }
@@ -222,39 +229,38 @@ TEST(WordPaths, DivisionAtTheSelectionThresholds) {
 // Inputs a word path does not take: it must leave every buffer as it was, and the exported
 // operation then gives exactly the trit-level result.
 TEST(WordPaths, LeaveInputsOutsideTheirPreconditionsAlone) {
-    // Which calls a spoiled input keeps off the word path: the short paths (mantLen < 40) check
-    // everything they read; the long paths leave exponents, expScratch and the quotient's top
-    // to the trit-level steps they share, and check only the mantissa side.
+    // Which calls a spoiled input keeps off the word path: every path checks everything the
+    // trit-level routine would read.
     struct Spoil {
         const char* name;
         void (*apply)(Call&, int expLen, int mantLen);
-        bool (*applies)(Op op, bool shortPath);
+        bool (*applies)(Op op);
     };
     const Spoil spoils[] = {
         {"invalid trit in mantA", [](Call& c, int, int n) { c.mantA[static_cast<size_t>(n / 2)] = 2; },
-         [](Op, bool) { return true; }},
+         [](Op) { return true; }},
         {"invalid trit in mantB", [](Call& c, int, int) { c.mantB[0] = -7; },
-         [](Op, bool) { return true; }},
+         [](Op) { return true; }},
         {"invalid trit in expA", [](Call& c, int e, int) { c.expA[static_cast<size_t>(e - 1)] = 5; },
-         [](Op, bool shortPath) { return shortPath; }},
+         [](Op) { return true; }},
         {"mantA guard set", [](Call& c, int, int n) { c.mantA[static_cast<size_t>(n)] = 1; },
-         [](Op op, bool) { return op != Op::mul; }},
+         [](Op op) { return op != Op::mul; }},
         {"expScratch dirty", [](Call& c, int e, int) { c.expScratch[static_cast<size_t>(e)] = -1; },
-         [](Op, bool shortPath) { return shortPath; }},
+         [](Op) { return true; }},
         {"mantScratch guard set", [](Call& c, int, int n) { c.mantScratch[static_cast<size_t>(n)] = 1; },
-         [](Op op, bool) { return op == Op::mul || op == Op::div; }},
+         [](Op op) { return op == Op::mul || op == Op::div; }},
         {"resMant guard set", [](Call& c, int, int n) { c.resMant[static_cast<size_t>(n)] = -1; },
-         [](Op op, bool) { return op == Op::mul; }},
+         [](Op op) { return op == Op::mul; }},
         {"quotB top set", [](Call& c, int, int n) { c.quotB[static_cast<size_t>(n + 2)] = 1; },
-         [](Op op, bool shortPath) { return op == Op::div && shortPath; }},
+         [](Op op) { return op == Op::div; }},
         {"divisor not normalized", [](Call& c, int, int n) { c.mantB[static_cast<size_t>(n - 1)] = 0; },
-         [](Op op, bool) { return op == Op::div; }},
+         [](Op op) { return op == Op::div; }},
     };
     std::mt19937_64 rng(11);
-    for (const int mantLen : {5, 27, 39, 40, 81, 243}) {
+    for (const int mantLen : {5, 19, 20, 27, 39, 40, 81, 243}) {
         for (const Op op : {Op::add, Op::mul, Op::div}) {
             for (const Spoil& spoil : spoils) {
-                if (!spoil.applies(op, mantLen < 40)) continue;
+                if (!spoil.applies(op)) continue;
                 const int expLen = 6;
                 Call call(expLen, mantLen);
                 fillOperand(rng, call.expA, call.mantA, expLen, mantLen, Op::add);
@@ -272,11 +278,11 @@ TEST(WordPaths, LeaveInputsOutsideTheirPreconditionsAlone) {
     }
 }
 
-#if KESTROM_WORD_PATHS
+#if KESTROM_WORD_LEVEL
 
-using kestrom::words::i64;
-using kestrom::words::u128;
-using kestrom::words::u64;
+namespace w = kestrom::words;
+using w::i64;
+using w::u64;
 
 // Horner from the top, so that 40 trits do not overflow on the way.
 i64 valueOf(const Str& s, int count) {
@@ -287,17 +293,17 @@ i64 valueOf(const Str& s, int count) {
 
 TEST(Words, ConvertEveryLengthBothWays) {
     std::mt19937_64 rng(5);
-    for (int count = 0; count <= kestrom::words::kWordTrits; ++count) {
-        const i64 top = static_cast<i64>(kestrom::words::most(count));
+    for (int count = 0; count <= w::kWordTrits; ++count) {
+        const i64 top = static_cast<i64>(w::most(count));
         for (int round = 0; round < 200; ++round) {
             i64 v = round == 0 ? top : (round == 1 ? -top : 0);
             if (round > 2 && top > 0) v = static_cast<i64>(rng() % (2 * static_cast<u64>(top) + 1) - static_cast<u64>(top));
             // Exact-size buffer: AddressSanitizer sees any access past count.
             Str s(static_cast<size_t>(count), 0);
-            kestrom::words::writeTrits(s.data(), count, v);
+            w::writeTrits(s.data(), count, static_cast<w::limb>(v));
             EXPECT_EQ(valueOf(s, count), v) << "count " << count;
-            i64 back = 12345;
-            EXPECT_TRUE(kestrom::words::readTrits(s.data(), count, back));
+            w::limb back = 12345;
+            EXPECT_TRUE(w::readTrits(s.data(), count, back));
             EXPECT_EQ(back, v) << "count " << count << show(s);
         }
         // Any byte other than -1, 0, +1, at any position, is reported.
@@ -305,10 +311,9 @@ TEST(Words, ConvertEveryLengthBothWays) {
             for (const int bad : {2, -2, 3, 127, -128, 0x7f, -3}) {
                 Str s(static_cast<size_t>(count), 1);
                 s[static_cast<size_t>(at)] = static_cast<signed char>(bad);
-                i64 ignored;
-                EXPECT_FALSE(kestrom::words::readTrits(s.data(), count, ignored))
+                w::limb ignored;
+                EXPECT_FALSE(w::readTrits(s.data(), count, ignored))
                     << "count " << count << " byte " << bad << " at " << at;
-                EXPECT_FALSE(kestrom::words::validTrits(s.data(), count));
             }
         }
     }
@@ -316,16 +321,59 @@ TEST(Words, ConvertEveryLengthBothWays) {
 
 TEST(Words, DivisionByPowersOfThreeMatchesPlainDivision) {
     std::mt19937_64 rng(9);
-    for (int k = 0; k <= kestrom::words::kWordTrits; ++k) {
-        const u64 d = kestrom::words::pow3(k);
-        const u128 limit = static_cast<u128>(d) << 64;  // quotients below 2^64
+    for (int k = 0; k <= w::kWordTrits; ++k) {
+        const w::ulimb d = w::pow3(k);
+        const w::uwide limit = static_cast<w::uwide>(d) << w::kLimbBits;  // quotients fit a limb
         for (int round = 0; round < 500; ++round) {
-            u128 y = (static_cast<u128>(rng()) << 64 | rng()) % limit;
+            w::uwide y = (static_cast<w::uwide>(rng()) << (w::kLimbBits / 2) ^ rng()) % limit;
             if (round == 0) y = limit - 1;
             if (round == 1) y = 0;
             if (round == 2) y = d - 1;
             if (round == 3) y = d;
-            ASSERT_EQ(kestrom::words::divPow3(y, k), static_cast<u64>(y / d)) << "k " << k;
+            ASSERT_EQ(w::divPow3(y, k), static_cast<w::ulimb>(y / d)) << "k " << k;
+        }
+    }
+}
+
+// The trit moves of the word level against the trit-level shifts, at every length around the
+// eight-byte chunks and every shift count, on exact-size buffers.
+TEST(Words, MovesMatchTheTritLevelShifts) {
+    std::mt19937_64 rng(3);
+    for (int len = 0; len <= 40; ++len) {
+        Str original = zeros(len);
+        for (auto& t : original) t = static_cast<signed char>(int(rng() % 3) - 1);
+        for (int k = 0; k <= len + 2; ++k) {
+            if (k >= 1) {
+                Str expected = original, got = original;
+                kestrom::shiftStrDown(expected.data(), len, k);
+                w::dropLowTrits(got.data(), len, k);
+                EXPECT_EQ(got, expected) << "dropLowTrits len " << len << " k " << k;
+            }
+            if (k <= len) {
+                Str expected = original, got = original;
+                kestrom::shiftStrUp(expected.data(), len, k);
+                w::raiseTrits(got.data(), len, k);
+                EXPECT_EQ(got, expected) << "raiseTrits len " << len << " k " << k;
+            }
+        }
+        Str copy(static_cast<size_t>(len), 5);
+        w::copyTrits(copy.data(), original.data(), len);
+        EXPECT_TRUE(std::equal(copy.begin(), copy.end(), original.begin())) << "copyTrits " << len;
+        w::clearTrits(copy.data(), len);
+        EXPECT_TRUE(w::allZero(copy.data(), len)) << "clearTrits " << len;
+    }
+}
+
+// Exponent arithmetic: wrap is the balanced residue, for every exponent width the word level
+// takes, near the range and far past it.
+TEST(Words, WrapIsTheBalancedResidue) {
+    for (int trits = 1; trits <= 20; ++trits) {
+        const i64 m = static_cast<i64>(w::most(trits)), p = 2 * m + 1;
+        for (const i64 x : {i64{0}, m, -m, m + 1, -m - 1, 2 * m, -2 * m, m + 1520, -m - 1520,
+                            2 * m + 1520, -2 * m - 1520}) {
+            i64 expected = ((x % p) + p) % p;
+            if (expected > m) expected -= p;
+            EXPECT_EQ(w::wrap(x, trits), expected) << "x " << x << " trits " << trits;
         }
     }
 }

@@ -1,7 +1,7 @@
 #ifndef KESTROM_QUOTIENT_TRIT_H
 #define KESTROM_QUOTIENT_TRIT_H
 
-#include "trit.h"
+#include "../trit.h"
 
 namespace kestrom {
 

@@ -1,7 +1,5 @@
 #include "trit_string.h"
 
-#include "kestrom.h"
-
 namespace kestrom {
 
 namespace {
@@ -82,7 +80,3 @@ void intToStr(trit* out, int len, int value) {
 }
 
 }  // namespace kestrom
-
-void inversStr(signed char* str, int len) {
-    for (int i = 0; i < len; ++i) str[i] = static_cast<signed char>(-str[i]);
-}

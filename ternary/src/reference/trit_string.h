@@ -4,7 +4,7 @@
 #ifndef KESTROM_TRIT_STRING_H
 #define KESTROM_TRIT_STRING_H
 
-#include "trit.h"
+#include "../trit.h"
 
 namespace kestrom {
 

@@ -4,7 +4,7 @@
 #ifndef KESTROM_NORMALIZE_H
 #define KESTROM_NORMALIZE_H
 
-#include "trit.h"
+#include "../trit.h"
 
 namespace kestrom {
 

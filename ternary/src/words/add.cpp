@@ -1,0 +1,104 @@
+#include "convert.h"
+#include "lengths.h"
+#include "limbs.h"
+#include "moves.h"
+#include "normalize.h"
+#include "operations.h"
+
+namespace kestrom {
+namespace words {
+
+#if KESTROM_WORD_LEVEL
+
+namespace {
+
+// Mantissas shorter than kWordTrits: the sum of two aligned mantissas fits one limb.
+bool addShort(trit* resExp, trit* resMant, int expLen, int n, trit* expA, trit* mantA,
+              trit* expB, trit* mantB, trit* expScratch) {
+    limb a, b, ea, eb;
+    const bool validA = readTrits(mantA, n + 1, a);
+    const bool validB = readTrits(mantB, n + 1, b);
+    const bool validEA = readTrits(expA, expLen, ea);
+    const bool validEB = readTrits(expB, expLen, eb);
+    if (!(validA && validB && validEA && validEB) || mantA[n] != 0 || mantB[n] != 0 ||
+        resExp[expLen] != 0 || !allZero(expScratch + 1, expLen))
+        return false;
+
+    // Alignment: dropping k low trits rounds to nearest, which is one division by 3^k.
+    i64 e = eb;
+    if (a == 0) {
+        e = eb;
+    } else if (b == 0) {
+        e = ea;
+    } else if (ea < eb) {
+        const limb k = eb - ea;
+        dropLowTrits(mantA, n, k);
+        a = k > n ? 0 : roundDivPow3(a, k);
+    } else if (ea > eb) {
+        const limb k = ea - eb;
+        dropLowTrits(mantB, n, k);
+        b = k > n ? 0 : roundDivPow3(b, k);
+        e = ea;
+    }
+    storeNormalized(resExp, resMant, expLen, n, a + b, e);
+    return true;
+}
+
+bool isZero(const limb* x, int limbs) {
+    limb any = 0;
+    for (int j = 0; j < limbs; ++j) any |= x[j];
+    return any == 0;
+}
+
+// Longer mantissas: the alignment moves the trits of the caller's array, as the operation
+// documents, and the moved operand is read again; the sum is formed on limbs.
+bool addLong(trit* resExp, trit* resMant, int expLen, int n, trit* expA, trit* mantA,
+             trit* expB, trit* mantB, trit* expScratch) {
+    limb a[kMaxLimbs], b[kMaxLimbs], ea, eb;
+    const bool validA = readLimbs(mantA, n + 1, a);
+    const bool validB = readLimbs(mantB, n + 1, b);
+    const bool validEA = readTrits(expA, expLen, ea);
+    const bool validEB = readTrits(expB, expLen, eb);
+    if (!(validA && validB && validEA && validEB) || mantA[n] != 0 || mantB[n] != 0 ||
+        resExp[expLen] != 0 || !allZero(expScratch + 1, expLen))
+        return false;
+
+    const int limbs = limbsFor(n + 1);
+    i64 e = eb;
+    if (isZero(a, limbs)) {
+        e = eb;
+    } else if (isZero(b, limbs)) {
+        e = ea;
+    } else if (ea < eb) {
+        dropLowTrits(mantA, n, eb - ea);
+        readLimbs(mantA, n + 1, a);
+    } else if (ea > eb) {
+        dropLowTrits(mantB, n, ea - eb);
+        readLimbs(mantB, n + 1, b);
+        e = ea;
+    }
+    // Both guards are zero, so the sum fits the n+1 trits and no carry leaves the top limb.
+    addLimbs(a, a, 1, b, limbs);
+    writeLimbs(resMant, n + 1, a);
+    normalizeInPlace(resExp, resMant, expLen, n, significantTrits(a, limbs), e);
+    return true;
+}
+
+}  // namespace
+
+bool addWords(trit* resExp, trit* resMant, int expLen, int mantLen, trit* expA, trit* mantA,
+              trit* expB, trit* mantB, trit* expScratch) {
+    if (!takesLengths(expLen, mantLen, 1)) return false;
+    if (isShort(mantLen))
+        return addShort(resExp, resMant, expLen, mantLen, expA, mantA, expB, mantB, expScratch);
+    return addLong(resExp, resMant, expLen, mantLen, expA, mantA, expB, mantB, expScratch);
+}
+
+#else
+
+bool addWords(trit*, trit*, int, int, trit*, trit*, trit*, trit*, trit*) { return false; }
+
+#endif
+
+}  // namespace words
+}  // namespace kestrom

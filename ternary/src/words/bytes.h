@@ -1,0 +1,101 @@
+// Trit strings as bytes of machine words: unaligned loads and stores of up to eight trits,
+// written with __builtin_memcpy of fixed sizes (single moves, never calls), and the byte
+// arithmetic that turns eight trits into their value and back.
+#ifndef KESTROM_WORDS_BYTES_H
+#define KESTROM_WORDS_BYTES_H
+
+#include "word.h"
+
+namespace kestrom {
+namespace words {
+namespace bytes {
+
+constexpr u64 kOnes = 0x0101010101010101ULL;
+
+KESTROM_INLINE u64 load8(const trit* p) {
+    u64 x;
+    __builtin_memcpy(&x, p, 8);
+    return x;
+}
+
+KESTROM_INLINE void store8(trit* p, u64 x) { __builtin_memcpy(p, &x, 8); }
+
+// Up to eight trits as the bytes of a word, the missing top ones zero. count 0 ... 8.
+KESTROM_INLINE u64 loadShort(const trit* p, int count) {
+    if (count >= 4) {
+        u32 lo, hi;
+        __builtin_memcpy(&lo, p, 4);
+        __builtin_memcpy(&hi, p + count - 4, 4);
+        return lo | (static_cast<u64>(hi) << (8 * (count - 4)));
+    }
+    u64 x = 0;
+    if (count >= 2) {
+        unsigned short lo, hi;
+        __builtin_memcpy(&lo, p, 2);
+        __builtin_memcpy(&hi, p + count - 2, 2);
+        x = lo | (static_cast<u64>(hi) << (8 * (count - 2)));
+    } else if (count == 1) {
+        x = static_cast<unsigned char>(p[0]);
+    }
+    return x;
+}
+
+// The low count bytes of x to p[0 ... count-1]; count 0 ... 7.
+KESTROM_INLINE void storeShort(trit* p, u64 x, int count) {
+    if (count & 4) {
+        const u32 w = static_cast<u32>(x);
+        __builtin_memcpy(p, &w, 4);
+        p += 4;
+        x >>= 32;
+    }
+    if (count & 2) {
+        const unsigned short w = static_cast<unsigned short>(x);
+        __builtin_memcpy(p, &w, 2);
+        p += 2;
+        x >>= 16;
+    }
+    if (count & 1) *p = static_cast<trit>(static_cast<signed char>(x));
+}
+
+// Eight trit bytes -> their balanced value in -3280 ... 3280. Each byte plus one (added lane
+// by lane, without carries between lanes) is a digit 0, 1 or 2 for a valid trit; any other
+// byte gives a lane above 2, which is recorded in `bad`.
+KESTROM_INLINE limb chunkValue(u64 x, u64& bad) {
+    const u64 y = ((x & 0x7f7f7f7f7f7f7f7fULL) + kOnes) ^ (x & 0x8080808080808080ULL);
+    bad |= (y & 0xfcfcfcfcfcfcfcfcULL) | (y & (y >> 1) & kOnes);
+    u64 z = (y & 0x00ff00ff00ff00ffULL) + ((y >> 8) & 0x00ff00ff00ff00ffULL) * 3;
+    z = (z & 0x0000ffff0000ffffULL) + ((z >> 16) & 0x0000ffff0000ffffULL) * 9;
+    const u32 lo = static_cast<u32>(z), hi = static_cast<u32>(z >> 32);
+    return static_cast<limb>(lo + hi * 81) - 3280;
+}
+
+// The four trits of k - 40 (k = 0 ... 80), one byte each.
+struct Spread81 {
+    u32 packed[81];
+    constexpr Spread81() : packed() {
+        for (u32 k = 0; k < 81; ++k) {
+            u32 word = 0;
+            u32 rest = k;
+            for (int i = 0; i < 4; ++i) {
+                // digit 0, 1, 2 is the trit -1, 0, +1: the byte 0xff, 0x00, 0x01
+                const u32 digit = rest % 3;
+                rest /= 3;
+                word |= (digit == 0 ? 0xffu : digit - 1) << (8 * i);
+            }
+            packed[k] = word;
+        }
+    }
+};
+inline constexpr Spread81 kSpread81{};
+
+// The eight trits of c - 3280 (0 <= c < 6561), one byte each.
+KESTROM_INLINE u64 spread6561(u32 c) {
+    const u32 hi = c / 81;
+    return kSpread81.packed[c - 81 * hi] | (static_cast<u64>(kSpread81.packed[hi]) << 32);
+}
+
+}  // namespace bytes
+}  // namespace words
+}  // namespace kestrom
+
+#endif

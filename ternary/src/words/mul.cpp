@@ -1,0 +1,124 @@
+#include "convert.h"
+#include "lengths.h"
+#include "limbs.h"
+#include "moves.h"
+#include "normalize.h"
+#include "operations.h"
+
+namespace kestrom {
+namespace words {
+
+#if KESTROM_WORD_LEVEL
+
+// Why one product suffices: each round of the trit-level product drops the window's lowest
+// trit (rounding to nearest) and adds A times the next trit of B. Dropping trits one at a
+// time gives the same integer as dropping them all at once, so after the last round the
+// window holds round(A*B / 3^(mantLen-1)), as long as no carry leaves its guard. For valid
+// operands the window never exceeds (3^(mantLen+1) - 1) / 4 in magnitude, well inside the
+// mantLen+1 trits, so none does.
+
+namespace {
+
+// Reads both exponents with their guards (the product's exponent sum takes them in) and
+// checks what the trit-level product would read beyond the operands.
+bool readExponents(int expLen, int n, const trit* expA, const trit* expB, const trit* resMant,
+                   const trit* expScratch, const trit* mantScratch, i64& e) {
+    limb ea, eb;
+    const bool validEA = readTrits(expA, expLen + 1, ea);
+    const bool validEB = readTrits(expB, expLen + 1, eb);
+    if (!(validEA && validEB) || resMant[n] != 0 || (n >= 2 && mantScratch[n] != 0) ||
+        !allZero(expScratch + 1, expLen))
+        return false;
+    const int expTrits = expLen + 1;
+    e = wrap(wrap(static_cast<i64>(ea) + eb, expTrits) - 1, expTrits);
+    return true;
+}
+
+// Mantissas shorter than kWordTrits: the product fits a wide word, the window one limb.
+bool mulShort(trit* resExp, trit* resMant, int expLen, int n, const trit* expA,
+              const trit* mantA, const trit* expB, const trit* mantB, const trit* expScratch,
+              const trit* mantScratch) {
+    limb a, b;
+    i64 e;
+    const bool validA = readTrits(mantA, n, a);
+    const bool validB = readTrits(mantB, n, b);
+    if (!(validA && validB) ||
+        !readExponents(expLen, n, expA, expB, resMant, expScratch, mantScratch, e))
+        return false;
+    const limb window = roundDivPow3(static_cast<wide>(a) * b, n - 1);
+    storeNormalized(resExp, resMant, expLen, n, window, e);
+    return true;
+}
+
+// A column of the product of two mantissas of canonical limbs, plus the carry into it, divides
+// by the radix into a quotient that fits an unsigned limb (see divPow3).
+constexpr int kMaxMantLimbs = (kMaxTrits + kLimbTrits - 1) / kLimbTrits;
+static_assert(static_cast<uwide>(kMaxMantLimbs) * static_cast<uwide>(kLimbMost) *
+                      static_cast<uwide>(kLimbMost) / static_cast<uwide>(kLimbRadix) <
+                  (static_cast<uwide>(1) << kLimbBits) - (static_cast<uwide>(1) << (kLimbBits - 2)),
+              "a product column must divide by the radix into one word");
+
+// x := a * b in canonical limbs, column by column; x has 2 * limbs limbs, limbs <= kMaxMantLimbs.
+void multiply(limb* x, const limb* a, const limb* b, int limbs) {
+    wide carry = 0;
+    for (int k = 0; k < 2 * limbs - 1; ++k) {
+        wide column = carry;
+        const int first = k < limbs ? 0 : k - limbs + 1;
+        const int last = k < limbs ? k : limbs - 1;
+        for (int i = first; i <= last; ++i) column += static_cast<wide>(a[i]) * b[k - i];
+        const bool negative = column < 0;
+        const uwide m = negative ? 0 - static_cast<uwide>(column) : static_cast<uwide>(column);
+        const ulimb q = divPow3(m + static_cast<ulimb>(kLimbMost), kLimbTrits);
+        carry = negative ? -static_cast<wide>(q) : static_cast<wide>(q);
+        x[k] = static_cast<limb>(column - carry * kLimbRadix);
+    }
+    x[2 * limbs - 1] = static_cast<limb>(carry);
+}
+
+// Longer mantissas: the product on limbs, the window of its trits n-1 ... 2n-1 written out
+// and moved into resMant normalized.
+bool mulLong(trit* resExp, trit* resMant, int expLen, int n, const trit* expA,
+             const trit* mantA, const trit* expB, const trit* mantB, const trit* expScratch,
+             const trit* mantScratch) {
+    limb a[kMaxLimbs], b[kMaxLimbs];
+    i64 e;
+    const bool validA = readLimbs(mantA, n, a);
+    const bool validB = readLimbs(mantB, n, b);
+    if (!(validA && validB) ||
+        !readExponents(expLen, n, expA, expB, resMant, expScratch, mantScratch, e))
+        return false;
+
+    const int limbs = limbsFor(n);
+    limb x[2 * kMaxLimbs];
+    multiply(x, a, b, limbs);
+    // X = A*B fits 2n trits; its window, trits n-1 ... 2n-1, is written out from the limb that
+    // holds trit n-1 up.
+    const int from = (n - 1) / kLimbTrits;
+    trit window[kMaxTrits + 1 + kLimbTrits];
+    writeLimbs(window, 2 * n - from * kLimbTrits, x + from);
+    const int used = significantTrits(x, 2 * limbs) - (n - 1);
+    normalizeFrom(resExp, resMant, expLen, n, window + (n - 1 - from * kLimbTrits),
+                  used > 0 ? used : 0, e);
+    return true;
+}
+
+}  // namespace
+
+bool mulWords(trit* resExp, trit* resMant, int expLen, int mantLen, trit* expA, trit* mantA,
+              trit* expB, trit* mantB, trit* expScratch, trit* mantScratch) {
+    if (!takesLengths(expLen, mantLen, 1)) return false;
+    if (isShort(mantLen))
+        return mulShort(resExp, resMant, expLen, mantLen, expA, mantA, expB, mantB, expScratch,
+                        mantScratch);
+    return mulLong(resExp, resMant, expLen, mantLen, expA, mantA, expB, mantB, expScratch,
+                   mantScratch);
+}
+
+#else
+
+bool mulWords(trit*, trit*, int, int, trit*, trit*, trit*, trit*, trit*, trit*) { return false; }
+
+#endif
+
+}  // namespace words
+}  // namespace kestrom

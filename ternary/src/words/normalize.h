@@ -1,0 +1,43 @@
+// The word level's one normalization: the integer result of an operation and its exponent
+// written out as normalize and normalizeQuotient leave them. Exponents are integers of
+// expLen+1 trits (the guard included), kept in the balanced range modulo 3^(expLen+1) as the
+// trit-level exponent arithmetic keeps them; 1 <= expLen <= 19, so they fit one limb.
+#ifndef KESTROM_WORDS_NORMALIZE_H
+#define KESTROM_WORDS_NORMALIZE_H
+
+#include "word.h"
+
+namespace kestrom {
+namespace words {
+
+// x reduced modulo 3^trits into [-most(trits), most(trits)]; 1 <= trits <= 20 and
+// |x| <= 2 * most(trits) + 2^16 (a sum of two exponents, or one less a trit count).
+i64 wrap(i64 x, int trits);
+
+// For add and mul, the raw mantissa a single limb: s (|s| <= most(mantLen+1)) with exponent e;
+// writes resMant[0 ... mantLen] and resExp[0 ... expLen]. mantLen < kWordTrits.
+void storeNormalized(trit* resExp, trit* resMant, int expLen, int mantLen, limb s, i64 e);
+
+// For add and mul, the raw mantissa already in resMant[0 ... mantLen] with `used` significant
+// trits (0 ... mantLen+1): shifted in place to normalized form, the exponent e adjusted.
+void normalizeInPlace(trit* resExp, trit* resMant, int expLen, int mantLen, int used, i64 e);
+
+// For mul: the raw mantissa is raw[0 ... mantLen] with `used` significant trits, in a buffer
+// whose positions below raw are not part of it; copied to resMant shifted to normalized form.
+void normalizeFrom(trit* resExp, trit* resMant, int expLen, int mantLen, const trit* raw,
+                   int used, i64 e);
+
+// For div, the quotient Q of mantLen+2 trits: its top non-zero trit at mantLen+1, mantLen or
+// mantLen-1 gives the mantissa Q shifted down by 2, 1 or 0 and the exponent e raised as much;
+// a quotient below that gives zero. As normalizeQuotient, resMant[mantLen] is written only in
+// the middle case. Q as a single limb's magnitude and sign (mantLen < kWordTrits) ...
+void storeQuotient(trit* resExp, trit* resMant, int expLen, int mantLen, ulimb mag,
+                   bool negative, i64 e);
+// ... or as the trits quot[0 ... mantLen+1] with `used` significant trits.
+void storeQuotientFrom(trit* resExp, trit* resMant, int expLen, int mantLen, const trit* quot,
+                       int used, i64 e);
+
+}  // namespace words
+}  // namespace kestrom
+
+#endif

@@ -1,0 +1,85 @@
+// Powers of three and division by them for limbs: tables computed at compile time, and the
+// quotient of a wide word by 3^k through a precomputed reciprocal (Moeller and Granlund,
+// "Improved division by invariant integers"), so that no division instruction or compiler
+// division routine is needed, whatever the limb width.
+#ifndef KESTROM_WORDS_RADIX3_H
+#define KESTROM_WORDS_RADIX3_H
+
+#include "word.h"
+
+namespace kestrom {
+namespace words {
+
+// d is 3^k shifted left by `shift` so that its top bit is set; v = floor((2^2W - 1) / d) - 2^W
+// for W = kLimbBits.
+struct Divisor {
+    ulimb d;
+    ulimb v;
+    int shift;
+};
+
+struct Radix3Tables {
+    ulimb pow3[kWordTrits + 1];  // 3^k
+    ulimb most[kWordTrits + 1];  // (3^k - 1) / 2, the largest magnitude k trits hold
+    Divisor byPow3[kWordTrits + 1];
+
+    constexpr Radix3Tables() : pow3(), most(), byPow3() {
+        ulimb p = 1;
+        for (int k = 0; k <= kWordTrits; ++k) {
+            pow3[k] = p;
+            most[k] = (p - 1) / 2;
+            int shift = 0;
+            while (((p << shift) >> (kLimbBits - 1)) == 0) ++shift;
+            const ulimb d = p << shift;
+            byPow3[k] = {d, static_cast<ulimb>(~uwide{0} / d - (uwide{1} << kLimbBits)), shift};
+            p *= 3;
+        }
+    }
+};
+
+inline constexpr Radix3Tables kRadix3{};
+
+inline ulimb pow3(int k) { return kRadix3.pow3[k]; }
+inline ulimb most(int k) { return kRadix3.most[k]; }
+
+inline ulimb magnitude(limb v) { return v < 0 ? 0 - static_cast<ulimb>(v) : static_cast<ulimb>(v); }
+
+// floor(y / 3^k); needs y < 2^W * 3^k so that the quotient fits a limb; 0 <= k <= kWordTrits.
+KESTROM_INLINE ulimb divPow3(uwide y, int k) {
+    const Divisor& dv = kRadix3.byPow3[k];
+    const uwide yn = y << dv.shift;
+    const ulimb u1 = static_cast<ulimb>(yn >> kLimbBits);
+    const ulimb u0 = static_cast<ulimb>(yn);
+    const uwide q = static_cast<uwide>(dv.v) * u1 + (static_cast<uwide>(u1 + 1) << kLimbBits) + u0;
+    ulimb q1 = static_cast<ulimb>(q >> kLimbBits);
+    const ulimb q0 = static_cast<ulimb>(q);
+    ulimb r = u0 - q1 * dv.d;
+    if (r > q0) {
+        --q1;
+        r += dv.d;
+    }
+    if (r >= dv.d) ++q1;
+    return q1;
+}
+
+// x / 3^k rounded to nearest (3^k is odd, so there are no ties): the value that dropping the
+// k low trits of x leaves. Needs |x| / 3^k < 2^(W-1).
+KESTROM_INLINE limb roundDivPow3(wide x, int k) {
+    const bool negative = x < 0;
+    const uwide m = negative ? 0 - static_cast<uwide>(x) : static_cast<uwide>(x);
+    const ulimb q = divPow3(m + most(k), k);
+    return negative ? -static_cast<limb>(q) : static_cast<limb>(q);
+}
+
+// The number of trits a magnitude needs, the smallest c with mag <= most(c), given that
+// mag <= most(atMost); counts down from atMost, so a value near the top costs one comparison.
+KESTROM_INLINE int tritsOf(ulimb mag, int atMost) {
+    int c = atMost;
+    while (c > 0 && mag <= most(c - 1)) --c;
+    return c;
+}
+
+}  // namespace words
+}  // namespace kestrom
+
+#endif
