@@ -522,7 +522,7 @@ def _decimal(s: str, i: int) -> Tuple[int, int, int]:
         if j == i:
             raise _bad(s, i, "expected the digits of the exponent")
         e = s[i:j].lstrip("0")
-        e = _saturate(int(e) if len(e) <= 16 else _TEN_TO_15 + 1)
+        e = _saturate(int(e or "0") if len(e) <= 16 else _TEN_TO_15 + 1)
         exp = _saturate(exp + (-e if minus else e))
         i = j
     return _int_of_digits("".join(digits)), exp, i
