@@ -1,6 +1,5 @@
 """kestrom.Number: conversions against an exhaustive exact oracle, operators, flags, bad input."""
 import bisect
-import decimal
 import math
 import random
 import sys
@@ -66,14 +65,7 @@ def test_conversion_is_nearest_ties_away_from_zero(fmt):
             assert (got.to_fraction(), got.flags) == oracle(x, fmt, values), f"{x} in {fmt}"
 
 
-def test_conversions_agree_with_each_other():
-    rng = random.Random(5)
-    for _ in range(300):
-        d = rng.uniform(-1, 1) * 10.0 ** rng.randint(-60, 60)
-        q = Fraction(d)
-        same = [Number.from_float(d, F46), Number.from_fraction(q, F46), Number(str(q), F46),
-                Number(str(decimal.Decimal(d)), F46)]
-        assert len({x.trits() for x in same}) == 1, d
+def test_text_and_big_integers():
     assert Number.from_int(3 ** 30 + 1, Format(4, 6)) == 3 ** 30
     assert Number("-1.25e1", F46) == Number("-125/10", F46)
     assert Number("+.5e1", F46) == 5 and Number("0.004e+3/4", F46) == 1
