@@ -1,0 +1,45 @@
+"""Finding and opening the shared libraries, for kestrom.raw and kestrom.lanes."""
+from __future__ import annotations
+
+import ctypes
+import ctypes.util
+import os
+from typing import List, Optional, Tuple
+
+
+class LibraryNotFoundError(OSError):
+    """The shared library could not be opened; the message lists every place tried."""
+
+
+def open_library(name: str, path: Optional[str], variable: str) -> Tuple[ctypes.CDLL, str]:
+    """The library `name` (kestrom or brennic) and the path it was opened from.
+
+    The first of these that is given decides, and its failure is final: the explicit `path`,
+    then the environment variable `variable`, then what ctypes.util.find_library(name) finds
+    on the system (installed packages, the loader's search path). Both libraries use the C
+    calling convention that ctypes.CDLL expects, also as 32-bit Windows DLLs."""
+    tried: List[str] = []
+    candidates: List[Tuple[str, str]] = []
+    if path is not None:
+        candidates.append((f"the path given, {path!r}", os.fspath(path)))
+    else:
+        tried.append("no path given")
+        from_env = os.environ.get(variable)
+        if from_env:
+            candidates.append((f"{variable}={from_env!r}", from_env))
+        else:
+            tried.append(f"{variable} not set")
+            found = ctypes.util.find_library(name)
+            if found is None:
+                tried.append(f"ctypes.util.find_library({name!r}) found nothing")
+            else:
+                candidates.append((f"ctypes.util.find_library({name!r}) gave {found!r}", found))
+    for label, candidate in candidates:
+        try:
+            return ctypes.CDLL(candidate), candidate
+        except OSError as error:
+            tried.append(f"{label}: {error}")
+    raise LibraryNotFoundError(
+        f"cannot open the {name} library; tried: " + "; ".join(tried)
+        + f". Pass its path, set {variable}, or install the library."
+    )
