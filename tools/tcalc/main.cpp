@@ -9,9 +9,12 @@
 #include <string_view>
 #include <vector>
 
+// The library's version; TCALC_VERSION comes from the build for trees without the header.
 #if __has_include(<kestrom/version.h>)
 #include <kestrom/version.h>
-#define TCALC_VERSION KESTROM_VERSION_STRING
+#define TCALC_LIBRARY_VERSION KESTROM_VERSION_STRING
+#else
+#define TCALC_LIBRARY_VERSION TCALC_VERSION
 #endif
 
 #include <kestrom/number.hpp>
@@ -338,7 +341,7 @@ int prompt(Session& s) {
         for (const auto& n : s.memory.names) words.push_back(n.first);
         return words;
     });
-    std::cout << "tcalc " << TCALC_VERSION << ", " << s.format.mantLen << " mantissa and " << s.format.expLen
+    std::cout << "tcalc " << TCALC_LIBRARY_VERSION << ", " << s.format.mantLen << " mantissa and " << s.format.expLen
               << " exponent trits; help for help, quit to leave\n";
     while (const std::optional<std::string> text = reader.read(kPrompt)) {
         const std::string word = trimmed(*text);
@@ -366,7 +369,7 @@ int main(int argc, char** argv) {
         return kExitOk;
     }
     if (o.version) {
-        std::cout << "tcalc (kestrom) " << TCALC_VERSION << "\n";
+        std::cout << "tcalc (kestrom) " << TCALC_LIBRARY_VERSION << "\n";
         return kExitOk;
     }
     if (o.lanes) {
