@@ -37,7 +37,7 @@ public:
     LineReader(const LineReader&) = delete;
     LineReader& operator=(const LineReader&) = delete;
 
-    static bool editing() {
+    static constexpr bool editing() {
 #ifdef TCALC_HAVE_LIBEDIT
         return true;
 #else

@@ -106,9 +106,11 @@ expression was malformed (not counted at the prompt), 2 when the command line wa
 
 const char* const kPromptHelp = R"(  numbers   12  -1.25  .5  1e-3          operators  + - * /  ^ (powers)  ( )
   names     x = 1/3   then  x * 3        ans        the previous result
-  keys      up/down: history   Tab: complete a name   Ctrl-D: leave
   commands  help  quit  exit             tcalc --help tells everything
 )";
+const char* const kKeysHelp = tcalc::LineReader::editing()
+                                  ? "  keys      up/down: history   Tab: complete a name   Ctrl-D: leave\n"
+                                  : "  keys      Ctrl-D: leave (this tcalc was built without line editing)\n";
 
 enum class Output { full, value, exact, trits };
 
@@ -350,7 +352,7 @@ int prompt(Session& s) {
         if (word[0] == '#') continue;
         if (word == "quit" || word == "exit") return kExitOk;
         if (word == "help") {
-            std::cout << kPromptHelp;
+            std::cout << kPromptHelp << kKeysHelp;
             continue;
         }
         run(*text, s, 0);
