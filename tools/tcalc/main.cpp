@@ -47,7 +47,8 @@ usage:
 
 options:
   --mant N     mantissa trits, 2 to 1000; default 27 (about 13 decimal digits)
-  --exp N      exponent trits, 1 to 10; default 6 (powers of 3 from -364 to 364, about 1e+-173)
+  --exp N      exponent trits, 1 to 10; default 6 (powers of 3 from -364 to 364,
+               about 1e+-173)
   --format F   what is printed for each result:
                  full   the expression and three lines: trits, exact, decimal (the default)
                  value  the decimal alone, one line a result (for scripts)
@@ -89,7 +90,8 @@ exponent. Errors name the column (and, for standard input, the line) where the e
 goes wrong.
 
 On a terminal: the up and down arrows walk the history, Tab completes names, "help" shows
-a summary, "quit", "exit" or Ctrl-D leave. From a pipe the same words work, without a prompt.
+a summary, "quit", "exit" or Ctrl-D leave. From a pipe the same words work, without a
+prompt.
 
 --lanes runs one of brennic's lane-wise operations on two vectors of four IEEE binary32
 numbers: four lanes separated by commas, one of + - * / (also × ÷ −), four more lanes.
