@@ -5,6 +5,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cmath>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -102,9 +104,22 @@ TEST(Tcalc, ErrorsNameThePosition) {
         {{"1 +"}, 1, "tcalc: error: column 4: expected a number or '(' after '+', found the end of the expression\n"},
         {{"(1 + 2"}, 1, "tcalc: error: column 7: expected ')' to close the '(' at column 1, found the end of the expression\n"},
         {{"1 + 2)"}, 1, "tcalc: error: column 6: unmatched ')'\n"},
-        {{"2 (3)"}, 1, "tcalc: error: column 3: expected an operator (+ - * /) before '('\n"},
+        {{"2 (3)"}, 1, "tcalc: error: column 3: expected an operator (+ - * / ^) before '('\n"},
         {{"1.2.3"}, 1, "tcalc: error: column 4: a number has only one decimal point\n"},
-        {{"2 ^ 3"}, 1, "tcalc: error: column 3: unexpected '^'; tcalc knows numbers, + - * / and parentheses\n"},
+        {{"2 % 3"}, 1, "tcalc: error: column 3: unexpected '%'; tcalc knows numbers, names, + - * / ^ = and parentheses\n"},
+        {{"2x"}, 1, "tcalc: error: column 2: unexpected 'x' after a number; tcalc knows numbers, names, + - * / ^ = and parentheses\n"},
+        {{"x * y"}, 1, "tcalc: error: column 1: unknown name 'x' (give it a value first: x = ...)\n"},
+        {{"1 + ans"}, 1, "tcalc: error: column 5: 'ans' has no value yet: it is the result of the previous line\n"},
+        {{"ans = 2"}, 1, "tcalc: error: column 1: 'ans' is always the previous result; choose another name\n"},
+        {{"exit = 2"}, 1, "tcalc: error: column 1: 'exit' is a command; choose another name\n"},
+        {{"x ="}, 1, "tcalc: error: column 4: expected an expression after '='\n"},
+        {{"1 = 2"}, 1, "tcalc: error: column 3: '=' gives a name to a value only at the start of a line, as in x = 1/3\n"},
+        {{"2 ^ (1/2)"}, 1, "tcalc: error: column 5: the power after '^' must be a whole number, not 0.5\n"},
+        {{"2 ** 1e19"}, 1, "tcalc: error: column 6: the power after '**' is beyond 2^62 in size\n"},
+        {{"2 ^"}, 1, "tcalc: error: column 4: expected a number or '(' after '^', found the end of the expression\n"},
+        {{[] { std::string s; for (int i = 0; i < 300; ++i) s += "2^"; return s + "2"; }()}, 1, "tcalc: error: column 402: nested more than 200 levels deep\n"},
+        {{"--format", "short", "1"}, 2, "tcalc: error: --format is one of full, value, exact and trits, got 'short' (see tcalc --help)\n"},
+        {{"--format", "exact", "--lanes", "1,2,3,4 + 5,6,7,8"}, 2, "tcalc: error: --lanes prints binary32 lanes: --format full or value (see tcalc --help)\n"},
         {{"\xC3\x97 2"}, 1, "tcalc: error: column 1: expected a number or '(', found '\xC3\x97'\n"},
         {{"1e"}, 1, "tcalc: error: column 3: expected the digits of the exponent after 'e' (as in 1e-3)\n"},
         {{""}, 1, "tcalc: error: column 1: the expression is empty\n"},
@@ -138,6 +153,9 @@ TEST(Tcalc, WarningsAreShownAndTheResultStillPrinted) {
         {{"--exp", "2", "1/27/27"}, "tcalc: warning: column 5: exponent underflow in '/': the result is too small for --exp 2 (exponents -4 to 4); its value is meaningless\n", ""},
         {{"1e-999"}, "tcalc: warning: column 1: 1e-999 is too small for --exp 6 (exponents -364 to 364); it reads as 0\n", "0"},
         {{"--exp", "1", "--mant", "3", "1 * 1e9999999999999999999"}, "tcalc: warning: column 5: 1e9999999999999999999 is too large for --exp 1 (exponents -1 to 1); it reads as the largest number, 1.44444\n", ""},
+        {{"--exp", "2", "3 ^ 5"}, "tcalc: warning: column 3: exponent overflow in '^': the result is too large for --exp 2 (exponents -4 to 4); its value is meaningless\n", ""},
+        {{"--exp", "2", "(1/3) ** 6"}, "tcalc: warning: column 7: exponent underflow in '**': the result is too small for --exp 2 (exponents -4 to 4); its value is meaningless\n", ""},
+        {{"--mant", "6", "--exp", "4", "0 ^ -1"}, "tcalc: warning: column 3: division by zero; the library returns -8, which means nothing\n", "-8"},
     };
     for (const auto& c : cases) {
         const Outcome r = tcalc(c.args);
@@ -157,6 +175,116 @@ TEST(Tcalc, Lanes) {
     EXPECT_EQ(r.out, "10,20,30,40 - 1,2,3,4\n  lanes    9, 18, 27, 36\n");
     r = tcalc({"--lanes", "0.1, INF, nan, 3e38 * 3, -1, 0, 10"});
     EXPECT_EQ(r.out, "0.1, INF, nan, 3e38 * 3, -1, 0, 10\n  lanes    0.3, -inf, nan, inf\n");
+    EXPECT_EQ(r.err, "tcalc: warning: column 21: overflow in lane 4: 3e+38 * 10 = inf\n");
+    r = tcalc({"--format", "value", "--lanes", "1,2,3,4 - 1,1,1,1"});
+    EXPECT_EQ(r.out, "0, 1, 2, 3\n");
+}
+
+// Each lane's IEEE exceptions, from MXCSR: invalid, division by zero and overflow always;
+// underflow and inexact with --verbose. Quiet NaNs and exact infinities raise nothing.
+TEST(Tcalc, LanesWarnAboutTheExceptionsEachLaneRaised) {
+    const struct {
+        std::vector<std::string> args;
+        std::string err;  // the whole of standard error
+    } cases[] = {
+        {{"--lanes", "1e30,-inf,0,1 * 1e30,0,0,inf"},
+         "tcalc: warning: column 15: overflow in lane 1: 1e+30 * 1e+30 = inf\n"
+         "tcalc: warning: column 15: invalid operation in lane 2: -inf * 0 = nan\n"},
+        {{"--lanes", "0,inf,nan,1 / 0,inf,1,3"},
+         "tcalc: warning: column 13: invalid operation in lane 1: 0 / 0 = nan\n"
+         "tcalc: warning: column 13: invalid operation in lane 2: inf / inf = nan\n"},
+        {{"--lanes", "inf,1,-inf,3e38 - inf,nan,-inf,-3e38"},
+         "tcalc: warning: column 17: invalid operation in lane 1: inf - inf = nan\n"
+         "tcalc: warning: column 17: invalid operation in lane 3: -inf - -inf = nan\n"
+         "tcalc: warning: column 17: overflow in lane 4: 3e+38 - -3e+38 = inf\n"},
+        {{"--lanes", "-1,inf,1,2 / 0,1,-inf,1"}, "tcalc: warning: column 12: division by zero in lane 1: -1 / 0 = -inf\n"},
+        {{"--lanes", "1e-30,1,2,1 * 1e-30,3,2,0.1"}, ""},
+        {{"--verbose", "--lanes", "1e-30,1,2,1 * 1e-30,3,2,0.1"},
+         "tcalc: warning: column 13: underflow in lane 1: 1e-30 * 1e-30 = 0\n"
+         "tcalc: warning: column 13: inexact result in lane 1: 1e-30 * 1e-30 = 0\n"},
+        {{"--verbose", "--lanes", "1,2,3,4 / 3,2,1,0.5"}, "tcalc: warning: column 9: inexact result in lane 1: 1 / 3 = 0.33333334\n"},
+        {{"--verbose", "--lanes", "1,2,3,4 + 4,3,2,1"}, ""},
+    };
+    for (const auto& c : cases) {
+        const Outcome r = tcalc(c.args);
+        EXPECT_EQ(r.status, 0) << join(c.args);
+        EXPECT_EQ(r.err, c.err) << join(c.args);
+    }
+}
+
+TEST(Tcalc, Powers) {
+    const struct {
+        std::string expression, exact;
+    } cases[] = {
+        {"2 ^ 10", "1024"},   {"2 ** 10", "1024"}, {"(-2) ^ 3", "-8"},    {"-2 ^ 2", "-4"},
+        {"2 ^ 3 ^ 2", "512"}, {"3 ^ -2", "1/9"},   {"(1/3) ^ -3", "27"},  {"7 ^ 0", "1"},
+        {"0 ^ 0", "1"},       {"5 ^ 1", "5"},      {"2 ^ (7 - 4)", "8"},  {"2 ^ 2 * 3", "12"},
+        {"3 ^ 83", "3990838394187339929534246675572349035227"},
+    };
+    for (const auto& c : cases) {
+        const Outcome r = tcalc({"--format", "exact", c.expression});
+        EXPECT_EQ(r.out, c.exact + "\n") << c.expression << "\n" << r.err;
+        EXPECT_EQ(r.err, "") << c.expression;
+    }
+    // Against the exact power of the stored base: each step drops low trits, so the error
+    // grows with n but stays within a few units of 3^-26 per step.
+    const struct {
+        const char* base;
+        int n;
+    } rounded[] = {{"1.1", 100}, {"0.9", -50}, {"3.7", 13}, {"-1.01", 333}, {"-1.01", -333}, {"10", 150}};
+    for (const auto& c : rounded) {
+        const std::string stored = tcalc({"--format", "exact", c.base}).out;  // "n/d"
+        const double base = std::strtod(stored.c_str(), nullptr) /
+                            (stored.find('/') == std::string::npos ? 1.0 : std::strtod(stored.c_str() + stored.find('/') + 1, nullptr));
+        const std::string expression = std::string("(") + c.base + ") ^ " + std::to_string(c.n);
+        const double got = std::strtod(tcalc({"--format", "value", expression}).out.c_str(), nullptr);
+        const double want = std::pow(base, c.n);
+        EXPECT_LT(std::fabs(got - want), std::fabs(want) * 1e-9) << expression << " gives " << got << ", not " << want;
+    }
+}
+
+TEST(Tcalc, FormatsAndLongExactValues) {
+    const struct {
+        std::vector<std::string> args;
+        std::string out;  // the whole of standard output
+    } cases[] = {
+        {{"--format", "value", "1/3"}, "0.33333333333333\n"},
+        {{"--format=value", "--mant", "6", "1/2"}, "0.5021\n"},
+        {{"--format", "exact", "1/3"}, "1/3\n"},
+        {{"--format", "trits", "--mant", "6", "5"}, "0.+--000 * 3^3\n"},
+        {{"3 ^ 84"}, "3 ^ 84\n  trits    0.+00000000000000000000000000 * 3^85\n"
+                     "  exact    1.1972\xE2\x80\xA6" "e+40 (41 digits; --format exact prints all)\n"
+                     "  decimal  ~1.1972515182562e+40\n"},
+        {{"--exp", "9", "-1e-4000"}, "-1e-4000\n  trits    0.-++++-0+0--+0++-0++0-0000-+ * 3^-8382\n"
+                                     "  exact    -1296077399552/1.2960\xE2\x80\xA6" "e+4012 (13 and 4013 digits; --format exact prints all)\n"
+                                     "  decimal  ~-1.0000000000002e-4000\n"},
+    };
+    for (const auto& c : cases) {
+        const Outcome r = tcalc(c.args);
+        EXPECT_EQ(r.status, 0) << join(c.args);
+        EXPECT_EQ(r.out, c.out) << join(c.args);
+    }
+    const std::string all = tcalc({"--exp", "9", "--format", "exact", "1e4000"}).out;
+    EXPECT_EQ(all.size(), 4002u);
+    EXPECT_EQ(all.rfind("10000000000000033957", 0), 0u) << all.substr(0, 40);
+}
+
+// Names and ans live from line to line; a malformed line changes neither; quit stops.
+TEST(Tcalc, MemoryAcrossLines) {
+    const Outcome r = tcalc({"--format", "exact"},
+                            "x = 1/3\nx * 3\nans + 1\nrate_2 = ans * 2\nrate_2 - x\nx = x + 1\nx\n"
+                            "x = 1 +\nans\nhelp\nquit\n5\n");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out.substr(0, r.out.find("  numbers")), "1/3\n1\n2\n4\n11/3\n4/3\n4/3\n4/3\n");
+    EXPECT_NE(r.out.find("commands  help  quit  exit"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("5\n"), std::string::npos) << "a line after quit was read";
+    EXPECT_EQ(r.err, "tcalc: error: line 8, column 8: expected a number or '(' after '+', found the end of the expression\n");
+}
+
+TEST(Tcalc, Version) {
+    const Outcome r = tcalc({"--version"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "tcalc (kestrom) " TCALC_EXPECTED_VERSION "\n");
 }
 
 TEST(Tcalc, StandardInputOneExpressionALine) {
@@ -174,8 +302,9 @@ TEST(Tcalc, StandardInputOneExpressionALine) {
 TEST(Tcalc, HelpExplainsEverything) {
     const Outcome r = tcalc({"--help"});
     EXPECT_EQ(r.status, 0);
-    for (const char* topic : {"--mant", "--exp", "--lanes", "default 27", "default 6", "standard input", "trits", "exact",
-                              "decimal", "division by zero", "overflow", "Exit status"})
+    for (const char* topic : {"--mant", "--exp", "--lanes", "--format", "--verbose", "--version", "default 27", "default 6",
+                              "standard input", "trits", "exact", "decimal", "division by zero", "overflow", "invalid",
+                              "ans", "x ^ n", "square-and-multiply", "quit", "Exit status"})
         EXPECT_NE(r.out.find(topic), std::string::npos) << topic;
 }
 

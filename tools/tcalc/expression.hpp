@@ -1,17 +1,21 @@
-// tcalc's expressions: + - * / (also the signs × ÷ −), unary minus and plus, parentheses,
-// over decimal numbers (12, -1.25, .5, 1e-3, 2.5E+4). Every number is rounded to the nearest
-// ternary float of the chosen format and every operation is one call of the library through
-// kestrom::Number. Positions are 1-based columns counted in characters.
+// tcalc's expressions: + - * / (also the signs × ÷ −), powers x ^ n (also **) for whole n,
+// unary minus and plus, parentheses, over decimal numbers (12, -1.25, .5, 1e-3, 2.5E+4) and
+// names (ans, the previous result, and those given by "name = expression"). Every number is
+// rounded to the nearest ternary float of the chosen format and every operation is one call
+// of the library through kestrom::Number (a power is several). Positions are 1-based columns
+// counted in characters.
 #ifndef TCALC_EXPRESSION_HPP
 #define TCALC_EXPRESSION_HPP
 
 #include <cstddef>
+#include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "kestrom/number.hpp"
+#include <kestrom/number.hpp>
 
 namespace tcalc {
 
@@ -20,18 +24,28 @@ struct Diagnostic {
     std::string message;
 };
 
+// What earlier lines left behind: the previous result and the named values.
+struct Memory {
+    std::optional<kestrom::Number> ans;
+    std::map<std::string, kestrom::Number> names;
+};
+
 struct Evaluation {
     std::optional<kestrom::Number> value;  // empty when the expression is malformed
+    std::string assigned;                  // the name, for "name = expression"
     Diagnostic error;
     std::vector<Diagnostic> warnings;  // division by zero, exponent out of range
 };
 
+// Words that mean something alone on a line; they cannot be names.
+inline bool isCommand(std::string_view word) { return word == "help" || word == "quit" || word == "exit"; }
+
 namespace detail {
 
 struct Token {
-    enum Kind { number, plus, minus, times, divide, open, close, end } kind = end;
+    enum Kind { number, name, plus, minus, times, divide, power, assign, open, close, end } kind = end;
     std::size_t column = 0;
-    std::string text;  // the number's characters, or how the operator was written
+    std::string text;  // the number's or name's characters, or how the operator was written
 };
 
 struct Malformed {
@@ -62,11 +76,18 @@ public:
                 out.push_back({Token::number, column, number()});
                 continue;
             }
+            if (isLetter(c)) {
+                const std::size_t start = pos_;
+                while (isLetter(peek()) || isDigit(peek())) advance(1);
+                out.push_back({Token::name, column, std::string(text_.substr(start, pos_ - start))});
+                continue;
+            }
             static const struct {
                 const char* spelling;
                 Token::Kind kind;
-            } symbols[] = {{"+", Token::plus},     {"-", Token::minus},  {"*", Token::times},
-                           {"/", Token::divide},   {"(", Token::open},   {")", Token::close},
+            } symbols[] = {{"**", Token::power},   {"+", Token::plus},   {"-", Token::minus},
+                           {"*", Token::times},    {"/", Token::divide}, {"^", Token::power},
+                           {"=", Token::assign},   {"(", Token::open},   {")", Token::close},
                            {"\xC3\x97", Token::times}, {"\xC3\xB7", Token::divide}, {"\xE2\x88\x92", Token::minus}};
             bool matched = false;
             for (const auto& s : symbols) {
@@ -118,7 +139,7 @@ private:
         std::size_t len = 1;  // the whole UTF-8 sequence of the character
         while (pos_ + len < text_.size() && (static_cast<unsigned char>(text_[pos_ + len]) & 0xC0) == 0x80) ++len;
         const std::string ch(text_.substr(pos_, len));
-        fail(column, "unexpected '" + ch + "'" + where + "; tcalc knows numbers, + - * / and parentheses");
+        fail(column, "unexpected '" + ch + "'" + where + "; tcalc knows numbers, names, + - * / ^ = and parentheses");
     }
 
     std::string_view text_;
@@ -127,20 +148,32 @@ private:
 };
 
 // Recursive descent over the tokens, evaluating as it goes:
+//   line    := name '=' sum | sum
 //   sum     := product (('+' | '-') product)*
 //   product := unary (('*' | '/') unary)*
-//   unary   := ('-' | '+') unary | primary
-//   primary := number | '(' sum ')'
+//   unary   := ('-' | '+') unary | power
+//   power   := primary ('^' unary)?          so -2^2 is -4 and 2^3^2 is 2^9
+//   primary := number | name | '(' sum ')'
 class Parser {
 public:
-    Parser(std::vector<Token> tokens, kestrom::Format format, std::vector<Diagnostic>& warnings)
-        : tokens_(std::move(tokens)), format_(format), warnings_(warnings) {}
+    Parser(std::vector<Token> tokens, kestrom::Format format, const Memory& memory, std::vector<Diagnostic>& warnings)
+        : tokens_(std::move(tokens)), format_(format), memory_(memory), warnings_(warnings) {}
 
-    kestrom::Number expression() {
-        if (peek().kind == Token::end) fail(1, "the expression is empty");
+    // The value of the line; `assigned` is set to the name of "name = sum".
+    kestrom::Number line(std::string& assigned) {
+        if (tokens_.size() > 2 && tokens_[0].kind == Token::name && tokens_[1].kind == Token::assign) {
+            const Token& name = tokens_[0];
+            if (name.text == "ans") fail(name.column, "'ans' is always the previous result; choose another name");
+            if (isCommand(name.text)) fail(name.column, "'" + name.text + "' is a command; choose another name");
+            next_ = 2;
+            assigned = name.text;
+        }
+        if (peek().kind == Token::end) fail(next_ == 0 ? 1 : peek().column, next_ == 0 ? "the expression is empty" : "expected an expression after '='");
         kestrom::Number value = sum();
         if (peek().kind == Token::close) fail(peek().column, "unmatched ')'");
-        if (peek().kind != Token::end) fail(peek().column, "expected an operator (+ - * /) before " + describe(peek()));
+        if (peek().kind == Token::assign)
+            fail(peek().column, "'=' gives a name to a value only at the start of a line, as in x = 1/3");
+        if (peek().kind != Token::end) fail(peek().column, "expected an operator (+ - * / ^) before " + describe(peek()));
         return value;
     }
 
@@ -180,12 +213,22 @@ private:
             const kestrom::Number operand = nested([this] { return unary(); }, op.column);
             return op.kind == Token::minus ? -operand : operand;
         }
-        return primary();
+        return power();
+    }
+
+    kestrom::Number power() {
+        kestrom::Number base = primary();
+        if (peek().kind != Token::power) return base;
+        const Token op = take();
+        const std::size_t column = peek().column;
+        const kestrom::Number exponent = nested([this] { return unary(); }, op.column);
+        return raise(base, op, exponent, column);
     }
 
     kestrom::Number primary() {
         const Token& t = take();
         if (t.kind == Token::number) return literal(t);
+        if (t.kind == Token::name) return recall(t);
         if (t.kind == Token::open) {
             const kestrom::Number value = nested([this] { return sum(); }, t.column);
             if (peek().kind != Token::close)
@@ -218,6 +261,20 @@ private:
         return value;
     }
 
+    kestrom::Number recall(const Token& t) {
+        if (t.text == "ans") {
+            if (!memory_.ans) fail(t.column, "'ans' has no value yet: it is the result of the previous line");
+            return *memory_.ans;
+        }
+        const auto found = memory_.names.find(t.text);
+        if (found == memory_.names.end()) {
+            const std::string hint = isCommand(t.text) ? "; '" + t.text + "' is a command only alone on a line"
+                                                       : " (give it a value first: " + t.text + " = ...)";
+            fail(t.column, "unknown name '" + t.text + "'" + hint);
+        }
+        return found->second;
+    }
+
     // a op b; warns about what this operation itself raised (flags are sticky, so the
     // operands' own flags are cleared first: 9 * 9 with --exp 1 overflows twice).
     kestrom::Number apply(kestrom::Number a, const Token& op, kestrom::Number b) {
@@ -227,6 +284,36 @@ private:
                             : op.kind == Token::minus ? a - b
                             : op.kind == Token::times ? a * b
                                                       : a / b;
+        report(r, op);
+        return r;
+    }
+
+    // base ^ n for a whole n, by square-and-multiply from the top bit of |n|: each step is
+    // one library multiplication and rounds as mul does; a negative n ends with 1 / base^|n|.
+    // x ^ 0 is 1 for every x. The warnings cover every step.
+    kestrom::Number raise(kestrom::Number base, const Token& op, const kestrom::Number& exponent, std::size_t column) {
+        const kestrom::Rational n = exponent.toRational();
+        if (compare(n.den, kestrom::BigUint(1)) != 0)
+            fail(column, "the power after '" + op.text + "' must be a whole number, not " + exponent.toDecimal(6));
+        if (n.num.bitLength() > 62) fail(column, "the power after '" + op.text + "' is beyond 2^62 in size");
+        const std::uint64_t magnitude = n.num.low64();
+        base.clearFlags();
+        const kestrom::Number one = kestrom::Number::fromInt(1, format_);
+        if (magnitude == 0) return one;
+        int top = 63;
+        while ((magnitude >> top) == 0) --top;
+        kestrom::Number r = base;
+        for (int bit = top - 1; bit >= 0; --bit) {
+            r = r * r;
+            if (((magnitude >> bit) & 1) != 0) r = r * base;
+        }
+        if (n.negative) r = one / r;
+        report(r, op);
+        return r;
+    }
+
+    // Warns about the flags r carries: those raised on the way from operands that had none.
+    void report(const kestrom::Number& r, const Token& op) {
         const unsigned fresh = r.flags();
         const std::string where = "'" + op.text + "'";
         if ((fresh & kestrom::Flag::divisionByZero) != 0)
@@ -235,7 +322,6 @@ private:
             warn(op.column, "exponent overflow in " + where + ": the result is too large for " + rangeText() + "; its value is meaningless");
         if ((fresh & kestrom::Flag::underflow) != 0)
             warn(op.column, "exponent underflow in " + where + ": the result is too small for " + rangeText() + "; its value is meaningless");
-        return r;
     }
 
     std::string rangeText() const {
@@ -249,21 +335,27 @@ private:
     std::size_t next_ = 0;
     int depth_ = 0;
     kestrom::Format format_;
+    const Memory& memory_;
     std::vector<Diagnostic>& warnings_;
 };
 
 }  // namespace detail
 
-// Evaluates one expression in the given format (which must be valid).
-inline Evaluation evaluate(std::string_view text, kestrom::Format format) {
+// Evaluates one line in the given format (which must be valid). When it is well formed, its
+// value becomes memory's ans and, for "name = expression", the name's value.
+inline Evaluation evaluate(std::string_view text, kestrom::Format format, Memory& memory) {
     Evaluation result;
     try {
-        detail::Parser parser(detail::Lexer(text).tokens(), format, result.warnings);
-        result.value = parser.expression();
+        detail::Parser parser(detail::Lexer(text).tokens(), format, memory, result.warnings);
+        result.value = parser.line(result.assigned);
     } catch (const detail::Malformed& m) {
         result.value.reset();
+        result.assigned.clear();
         result.error = m.diagnostic;
+        return result;
     }
+    memory.ans = result.value;
+    if (!result.assigned.empty()) memory.names.insert_or_assign(result.assigned, *result.value);
     return result;
 }
 

@@ -1,6 +1,10 @@
 // tcalc --lanes: one four-lane binary32 operation of brennic, written "a,b,c,d OP e,f,g,h"
 // with OP one of + - * / (also × − ÷). Lanes are decimal numbers (1, -0, 2.5e-3), inf,
 // infinity or nan, each with an optional sign, read as the nearest binary32.
+//
+// The IEEE exceptions each lane raised come from MXCSR's status flags: they are cleared, the
+// library is called and the flags read. The flags are sticky and shared by the four lanes, so
+// every lane is also computed alone, beside three lanes of 1 op 1 (which raise nothing).
 #ifndef TCALC_LANES_HPP
 #define TCALC_LANES_HPP
 
@@ -13,6 +17,8 @@
 #include <string_view>
 #include <vector>
 
+#include <xmmintrin.h>
+
 #include "brennic.h"
 #include "expression.hpp"
 
@@ -21,15 +27,50 @@ namespace tcalc {
 struct LaneEvaluation {
     bool ok = false;
     Diagnostic error;
-    std::vector<Diagnostic> warnings;  // literals beyond binary32, lanes divided by zero
+    std::vector<Diagnostic> warnings;  // literals beyond binary32, exceptions the lanes raised
     float result[4] = {0, 0, 0, 0};
 };
 
-// The shortest text that reads back as f; inf, -inf and nan spelled so.
+// MXCSR's exception status flags.
+namespace mxcsr {
+constexpr unsigned invalid = 0x01, denormal = 0x02, divisionByZero = 0x04, overflow = 0x08, underflow = 0x10,
+                   inexact = 0x20, all = 0x3F;
+}
+
+// dst := left op right through brennic; op is one of + - * /.
+inline void callBrennic(char op, float* dst, const float* left, const float* right) {
+    switch (op) {  // the left operand is the third argument
+    case '+': addSSEasm(dst, right, left); break;
+    case '-': subSSEasm(dst, right, left); break;
+    case '*': mulSSEasm(dst, right, left); break;
+    default: divSSEasm(dst, right, left); break;
+    }
+}
+
+// The MXCSR status flags that brennic's `left op right` raises in one lane. The calling
+// thread's MXCSR is restored afterwards.
+inline unsigned exceptionsOfLane(char op, float left, float right) {
+    float l[4] = {1, 1, 1, 1}, r[4] = {1, 1, 1, 1}, out[4];
+    l[0] = left;
+    r[0] = right;
+    const unsigned saved = _mm_getcsr();
+    _mm_setcsr(saved & ~mxcsr::all);
+    callBrennic(op, out, l, r);
+    const unsigned raised = _mm_getcsr() & mxcsr::all;
+    _mm_setcsr(saved);
+    return raised;
+}
+
+// The shortest text that reads back as f, whole numbers below 10^7 without an exponent;
+// inf, -inf and nan spelled so.
 inline std::string laneText(float f) {
     if (std::isnan(f)) return "nan";
     if (std::isinf(f)) return f < 0 ? "-inf" : "inf";
     char buf[32];
+    if (std::fabs(f) < 1e7f && std::nearbyint(f) == f) {
+        std::snprintf(buf, sizeof buf, "%.0f", static_cast<double>(f));
+        return buf;
+    }
     for (int precision = 1; precision <= 9; ++precision) {
         std::snprintf(buf, sizeof buf, "%.*g", precision, static_cast<double>(f));
         if (std::strtof(buf, nullptr) == f) break;
@@ -147,7 +188,10 @@ private:
 
 }  // namespace detail
 
-inline LaneEvaluation evaluateLanes(std::string_view text) {
+// Reads and runs one lane-wise operation. Invalid operation, division by zero and overflow
+// are warned about in every lane that raised them; underflow and inexact results only when
+// `verbose`.
+inline LaneEvaluation evaluateLanes(std::string_view text, bool verbose) {
     LaneEvaluation r;
     try {
         detail::LaneParser p(text, r.warnings);
@@ -156,18 +200,24 @@ inline LaneEvaluation evaluateLanes(std::string_view text) {
         const char op = p.op();
         p.vector(right, "right");
         p.end();
-        switch (op) {  // the left operand is the third argument
-        case '+': addSSEasm(r.result, right, left); break;
-        case '-': subSSEasm(r.result, right, left); break;
-        case '*': mulSSEasm(r.result, right, left); break;
-        default:
-            divSSEasm(r.result, right, left);
-            for (int lane = 0; lane < 4; ++lane)
-                if (right[lane] == 0)
-                    r.warnings.push_back({p.opColumn, "division by zero in lane " + std::to_string(lane + 1) + ": " +
-                                                          laneText(left[lane]) + " / " + laneText(right[lane]) + " = " +
-                                                          laneText(r.result[lane])});
-            break;
+        callBrennic(op, r.result, left, right);
+        static const struct {
+            unsigned flag;
+            const char* name;
+            bool always;  // false: only with --verbose
+        } exceptions[] = {{mxcsr::invalid, "invalid operation", true},
+                          {mxcsr::divisionByZero, "division by zero", true},
+                          {mxcsr::overflow, "overflow", true},
+                          {mxcsr::underflow, "underflow", false},
+                          {mxcsr::inexact, "inexact result", false}};
+        const std::string opText(1, op);
+        for (int lane = 0; lane < 4; ++lane) {
+            const unsigned raised = exceptionsOfLane(op, left[lane], right[lane]);
+            for (const auto& e : exceptions)
+                if ((raised & e.flag) != 0 && (e.always || verbose))
+                    r.warnings.push_back({p.opColumn, std::string(e.name) + " in lane " + std::to_string(lane + 1) + ": " +
+                                                          laneText(left[lane]) + " " + opText + " " + laneText(right[lane]) +
+                                                          " = " + laneText(r.result[lane])});
         }
         r.ok = true;
     } catch (const detail::Malformed& m) {

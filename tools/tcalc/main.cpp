@@ -1,6 +1,7 @@
 // tcalc: a calculator over kestrom's balanced-ternary floats (see kHelp below).
 #include <unistd.h>
 
+#include <clocale>
 #include <cstdio>
 #include <iostream>
 #include <optional>
@@ -8,9 +9,19 @@
 #include <string_view>
 #include <vector>
 
+// The library's version; TCALC_VERSION comes from the build for trees without the header.
+#if __has_include(<kestrom/version.h>)
+#include <kestrom/version.h>
+#define TCALC_LIBRARY_VERSION KESTROM_VERSION_STRING
+#else
+#define TCALC_LIBRARY_VERSION TCALC_VERSION
+#endif
+
+#include <kestrom/number.hpp>
+
 #include "expression.hpp"
 #include "lanes.hpp"
-#include "kestrom/number.hpp"
+#include "line_reader.hpp"
 
 namespace {
 
@@ -19,32 +30,57 @@ constexpr int kDefaultExp = 6, kMinExp = 1, kMaxExp = 10;
 
 constexpr int kExitOk = 0, kExitBadExpression = 1, kExitUsage = 2;
 
+// Exact values with a numerator or denominator longer than this are shortened in --format full.
+constexpr std::size_t kLongDigits = 40;
+
+const char* const kPrompt = "tcalc> ";
+
 const char* const kHelp = R"(tcalc - a calculator over balanced-ternary floating point (the kestrom library)
 
 usage:
-  tcalc [--mant N] [--exp N] EXPRESSION   evaluate one expression
-  tcalc [--mant N] [--exp N]              read expressions from standard input, one a line
-  tcalc --lanes "a,b,c,d OP e,f,g,h"      one four-lane binary32 operation of brennic
-  tcalc --help                            this text
+  tcalc [OPTIONS] EXPRESSION            evaluate one expression
+  tcalc [OPTIONS]                       on a terminal: a prompt with line editing and
+                                        history; otherwise expressions from standard input,
+                                        one a line
+  tcalc --lanes "a,b,c,d OP e,f,g,h"    one four-lane binary32 operation of brennic
+  tcalc --help | --version
 
-Expressions: numbers such as 12, -1.25, .5, 1e-3 or 2.5E+4; + - * / (also × ÷ −); unary
-minus; parentheses. "2/3" is a division. Quote the expression for the shell:
+options:
+  --mant N     mantissa trits, 2 to 1000; default 27 (about 13 decimal digits)
+  --exp N      exponent trits, 1 to 10; default 6 (powers of 3 from -364 to 364,
+               about 1e+-173)
+  --format F   what is printed for each result:
+                 full   the expression and three lines: trits, exact, decimal (the default)
+                 value  the decimal alone, one line a result (for scripts)
+                 exact  the exact value alone, never shortened
+                 trits  the stored trits alone
+  --verbose    with --lanes, also warn about underflow and inexact results
+
+Expressions: numbers such as 12, -1.25, .5, 1e-3 or 2.5E+4; + - * / (also × ÷ −); powers
+x ^ n (also x ** n); unary minus; parentheses; names. "2/3" is a division. Quote the
+expression for the shell:
     tcalc '(9 + 1) * 2 - 5'
 Several arguments are joined with spaces, so tcalc 2 + 3 works too (but * and ( need quotes).
+
+Names: "x = 1/3" gives the value a name for the lines after it (then "x * 3"); a name is
+letters, digits and _, not starting with a digit. "ans" is the previous line's result.
 
 Every number is rounded to the nearest ternary float of the chosen size (exact ties go away
 from zero) and every operation is one call of kestrom's add, mul or div. Their results are
 kept as the library gives them: low trits are dropped, so a product or quotient can differ
 from the exact one in its last trits (1/2 with --mant 6 gives 122/243, not 364/729).
 
-  --mant N   mantissa trits, 2 to 1000; default 27 (about 13 decimal digits)
-  --exp N    exponent trits, 1 to 10; default 6 (powers of 3 from -364 to 364, about 1e+-173)
+Powers: n must be a whole number (its value as the format holds it), negative too; -2 ^ 2
+is -4 and 2 ^ 3 ^ 2 is 2 ^ 9. x ^ n is computed by square-and-multiply, about 2 log2|n|
+calls of mul, each dropping low trits as mul does, then for a negative n one div of 1 by
+x ^ |n|; so the last trits can differ from the nearest float to the exact power. x ^ 0 is 1.
 
-For each expression tcalc prints:
+For each expression --format full prints:
   trits    the stored number: the mantissa's trits after the radix point, most significant
            first, '+' for 1, '0', '-' for -1, then the power of 3:
            0.+--000 * 3^3 is (9 - 3 - 1) = 5
-  exact    its exact value, an integer or a fraction in lowest terms
+  exact    its exact value, an integer or a fraction in lowest terms; a numerator or
+           denominator of more than 40 digits is shortened to its first digits and its size
   decimal  rounded to about as many digits as the mantissa holds; '~' marks a rounded value
 
 Warnings go to standard error and the result is still printed: division by zero (the
@@ -53,23 +89,39 @@ the exponent and its value is meaningless), and numbers too large or too small f
 exponent. Errors name the column (and, for standard input, the line) where the expression
 goes wrong.
 
+On a terminal: the up and down arrows walk the history, Tab completes names, "help" shows
+a summary, "quit", "exit" or Ctrl-D leave. From a pipe the same words work, without a
+prompt.
+
 --lanes runs one of brennic's lane-wise operations on two vectors of four IEEE binary32
 numbers: four lanes separated by commas, one of + - * / (also × ÷ −), four more lanes.
 A lane is a decimal number, inf, infinity or nan, with an optional sign, rounded to the
 nearest binary32. The four results print as the shortest decimals that read back exactly,
-with inf, -inf and nan spelled so:
+with inf, -inf and nan spelled so (--format value prints that line alone):
     tcalc --lanes "1,1,1,0 / 2,0,-0,4"      gives  0.5, inf, -inf, 0
-Each lane divided by zero is warned about on standard error.
+Each lane that raises an IEEE exception is warned about on standard error: invalid
+operation, division by zero and overflow always, underflow and inexact with --verbose.
 
 Exit status: 0 when every expression was evaluated (with or without warnings), 1 when an
-expression was malformed, 2 when the command line was wrong.
+expression was malformed (not counted at the prompt), 2 when the command line was wrong.
 )";
+
+const char* const kPromptHelp = R"(  numbers   12  -1.25  .5  1e-3          operators  + - * /  ^ (powers)  ( )
+  names     x = 1/3   then  x * 3        ans        the previous result
+  commands  help  quit  exit             tcalc --help tells everything
+)";
+const char* const kKeysHelp = tcalc::LineReader::editing()
+                                  ? "  keys      up/down: history   Tab: complete a name   Ctrl-D: leave\n"
+                                  : "  keys      Ctrl-D: leave (this tcalc was built without line editing)\n";
+
+enum class Output { full, value, exact, trits };
 
 struct Options {
     kestrom::Format format{kDefaultExp, kDefaultMant};
+    Output output = Output::full;
     std::vector<std::string> expression;  // the words of the expression, joined later
     std::optional<std::string> lanes;
-    bool help = false;
+    bool help = false, version = false, verbose = false;
 };
 
 void usageError(const std::string& message) {
@@ -95,6 +147,20 @@ bool readCount(const std::string& option, const std::string& text, int low, int 
     return true;
 }
 
+bool readOutput(const std::string& text, Output& out) {
+    static const struct {
+        const char* name;
+        Output output;
+    } outputs[] = {{"full", Output::full}, {"value", Output::value}, {"exact", Output::exact}, {"trits", Output::trits}};
+    for (const auto& o : outputs)
+        if (text == o.name) {
+            out = o.output;
+            return true;
+        }
+    usageError("--format is one of full, value, exact and trits, got '" + text + "'");
+    return false;
+}
+
 // Options are "--", and words that start with "-" or "--" and a letter; anything else
 // ("-1", "-(2)", "--1") is part of the expression.
 bool isOption(const std::string& arg) {
@@ -116,8 +182,8 @@ bool parseArguments(int argc, char** argv, Options& o) {
             optionsDone = true;
             continue;
         }
-        if (arg == "-h" || arg == "--help") {
-            o.help = true;
+        if (arg == "-h" || arg == "--help" || arg == "--version" || arg == "--verbose") {
+            (arg == "--version" ? o.version : arg == "--verbose" ? o.verbose : o.help) = true;
             continue;
         }
         std::string name = arg, value;
@@ -127,7 +193,7 @@ bool parseArguments(int argc, char** argv, Options& o) {
             name = arg.substr(0, eq);
             value = arg.substr(eq + 1);
         }
-        if (name != "--mant" && name != "--exp" && name != "--lanes") {
+        if (name != "--mant" && name != "--exp" && name != "--lanes" && name != "--format") {
             usageError("unknown option '" + arg + "'");
             return false;
         }
@@ -140,6 +206,10 @@ bool parseArguments(int argc, char** argv, Options& o) {
         }
         if (name == "--lanes") {
             o.lanes = value;
+            continue;
+        }
+        if (name == "--format") {
+            if (!readOutput(value, o.output)) return false;
             continue;
         }
         const bool ok = name == "--mant"
@@ -156,53 +226,141 @@ int decimalDigits(kestrom::Format f) {
     return digits > 60 ? 60 : digits;
 }
 
+// "n" or "-n/d" with each part of more than kLongDigits digits shortened to its first five
+// digits and its size: 1.0000…e+4000 (4001 digits; --format exact prints all).
+std::string shortExact(const std::string& exact) {
+    const std::size_t sign = exact.rfind('-', 0) == 0 ? 1 : 0, slash = exact.find('/');
+    std::vector<std::string> parts{exact.substr(sign, slash == std::string::npos ? std::string::npos : slash - sign)};
+    if (slash != std::string::npos) parts.push_back(exact.substr(slash + 1));
+    bool longPart = false;
+    for (const auto& p : parts) longPart = longPart || p.size() > kLongDigits;
+    if (!longPart) return exact;
+    std::string shown = exact.substr(0, sign), sizes;
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        const std::string& p = parts[i];
+        shown += i > 0 ? "/" : "";
+        shown += p.size() > kLongDigits ? p.substr(0, 1) + "." + p.substr(1, 4) + "\xE2\x80\xA6" + "e+" + std::to_string(p.size() - 1) : p;
+        sizes += (i > 0 ? " and " : "") + std::to_string(p.size());
+    }
+    return shown + " (" + sizes + " digits; --format exact prints all)";
+}
+
+// Where the lines come from and how results are shown.
+struct Session {
+    kestrom::Format format;
+    Output output = Output::full;
+    bool prompt = false;  // at the terminal: no echo of the line, a caret under errors
+    tcalc::Memory memory;
+};
+
 std::string where(int line, std::size_t column) {
     std::string w = line > 0 ? "line " + std::to_string(line) + ", " : "";
     return w + "column " + std::to_string(column);
 }
 
-// Evaluates and prints one expression; false if it was malformed.
-bool run(const std::string& text, kestrom::Format format, int line) {
-    const tcalc::Evaluation e = tcalc::evaluate(text, format);
+// At the prompt, a '^' under the column of the line just typed.
+void showColumn(const Session& s, const std::string& text, std::size_t column) {
+    if (!s.prompt) return;
+    std::string pad(std::string_view(kPrompt).size(), ' ');
+    std::size_t col = 1;
+    for (std::size_t i = 0; i < text.size() && col < column; ++i) {
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) continue;
+        pad += text[i] == '\t' ? '\t' : ' ';
+        ++col;
+    }
+    std::cerr << pad << "^\n";
+}
+
+// Evaluates and prints one line; false if it was malformed.
+bool run(const std::string& text, Session& s, int line) {
+    const tcalc::Evaluation e = tcalc::evaluate(text, s.format, s.memory);
+    if (!e.value) showColumn(s, text, e.error.column);
     for (const auto& w : e.warnings) std::cerr << "tcalc: warning: " << where(line, w.column) << ": " << w.message << "\n";
     if (!e.value) {
         std::cerr << "tcalc: error: " << where(line, e.error.column) << ": " << e.error.message << "\n";
         return false;
     }
     bool exact = false;
-    const std::string decimal = e.value->toDecimal(decimalDigits(format), &exact);
-    std::cout << text << "\n"
-              << "  trits    " << e.value->toTrits() << "\n"
-              << "  exact    " << e.value->toText() << "\n"
-              << "  decimal  " << (exact ? "" : "~") << decimal << "\n";
+    const std::string decimal = e.value->toDecimal(decimalDigits(s.format), &exact);
+    switch (s.output) {
+    case Output::full:
+        if (!s.prompt) std::cout << text << "\n";
+        std::cout << "  trits    " << e.value->toTrits() << "\n"
+                  << "  exact    " << shortExact(e.value->toText()) << "\n"
+                  << "  decimal  " << (exact ? "" : "~") << decimal << "\n";
+        break;
+    case Output::value: std::cout << decimal << "\n"; break;
+    case Output::exact: std::cout << e.value->toText() << "\n"; break;
+    case Output::trits: std::cout << e.value->toTrits() << "\n"; break;
+    }
     std::cout.flush();
     return true;
 }
 
-int runLanes(const std::string& text) {
-    const tcalc::LaneEvaluation e = tcalc::evaluateLanes(text);
+int runLanes(const std::string& text, Output output, bool verbose) {
+    const tcalc::LaneEvaluation e = tcalc::evaluateLanes(text, verbose);
     for (const auto& w : e.warnings) std::cerr << "tcalc: warning: " << where(0, w.column) << ": " << w.message << "\n";
     if (!e.ok) {
         std::cerr << "tcalc: error: " << where(0, e.error.column) << ": " << e.error.message << "\n";
         return kExitBadExpression;
     }
-    std::cout << text << "\n  lanes    ";
+    if (output == Output::full) std::cout << text << "\n  lanes    ";
     for (int lane = 0; lane < 4; ++lane) std::cout << (lane > 0 ? ", " : "") << tcalc::laneText(e.result[lane]);
     std::cout << "\n";
     return kExitOk;
 }
 
-int readLines(kestrom::Format format) {
-    if (isatty(STDIN_FILENO))
-        std::cerr << "tcalc: reading expressions, one a line; end with Ctrl-D (tcalc --help for more)\n";
+std::string trimmed(const std::string& text) {
+    const std::size_t first = text.find_first_not_of(" \t\r");
+    if (first == std::string::npos) return "";
+    return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
+}
+
+// Expressions from a pipe or file, one a line, without a prompt; blank lines and lines
+// starting with '#' are skipped; quit and exit stop.
+int readLines(Session& s) {
     bool allGood = true;
     std::string text;
     for (int line = 1; std::getline(std::cin, text); ++line) {
         if (!text.empty() && text.back() == '\r') text.pop_back();
-        if (text.find_first_not_of(" \t") == std::string::npos || text[text.find_first_not_of(" \t")] == '#') continue;
-        allGood = run(text, format, line) && allGood;
+        const std::string word = trimmed(text);
+        if (word.empty() || word[0] == '#') continue;
+        if (word == "quit" || word == "exit") break;
+        if (word == "help") {
+            std::cout << kPromptHelp;
+            continue;
+        }
+        allGood = run(text, s, line) && allGood;
     }
     return allGood ? kExitOk : kExitBadExpression;
+}
+
+// The prompt on a terminal: every line goes to the history, results print without the echo
+// of the line, errors point at their column; malformed lines do not change the exit status.
+int prompt(Session& s) {
+    std::setlocale(LC_CTYPE, "");  // for line editing of × ÷ −
+    s.prompt = true;
+    tcalc::LineReader reader([&s] {
+        std::vector<std::string> words{"ans", "help", "quit", "exit"};
+        for (const auto& n : s.memory.names) words.push_back(n.first);
+        return words;
+    });
+    std::cout << "tcalc " << TCALC_LIBRARY_VERSION << ", " << s.format.mantLen << " mantissa and " << s.format.expLen
+              << " exponent trits; help for help, quit to leave\n";
+    while (const std::optional<std::string> text = reader.read(kPrompt)) {
+        const std::string word = trimmed(*text);
+        if (word.empty()) continue;
+        reader.remember(*text);
+        if (word[0] == '#') continue;
+        if (word == "quit" || word == "exit") return kExitOk;
+        if (word == "help") {
+            std::cout << kPromptHelp << kKeysHelp;
+            continue;
+        }
+        run(*text, s, 0);
+    }
+    std::cout << "\n";  // after Ctrl-D the cursor is still on the prompt's line
+    return kExitOk;
 }
 
 }  // namespace
@@ -214,15 +372,24 @@ int main(int argc, char** argv) {
         std::cout << kHelp;
         return kExitOk;
     }
+    if (o.version) {
+        std::cout << "tcalc (kestrom) " << TCALC_LIBRARY_VERSION << "\n";
+        return kExitOk;
+    }
     if (o.lanes) {
         if (!o.expression.empty()) {
             usageError("--lanes takes its operation as its value; '" + o.expression.front() + "' is left over");
             return kExitUsage;
         }
-        return runLanes(*o.lanes);
+        if (o.output == Output::exact || o.output == Output::trits) {
+            usageError("--lanes prints binary32 lanes: --format full or value");
+            return kExitUsage;
+        }
+        return runLanes(*o.lanes, o.output, o.verbose);
     }
-    if (o.expression.empty()) return readLines(o.format);
+    Session s{o.format, o.output, false, {}};
+    if (o.expression.empty()) return isatty(STDIN_FILENO) ? prompt(s) : readLines(s);
     std::string text;
     for (const auto& word : o.expression) text += (text.empty() ? "" : " ") + word;
-    return run(text, o.format, 0) ? kExitOk : kExitBadExpression;
+    return run(text, s, 0) ? kExitOk : kExitBadExpression;
 }
