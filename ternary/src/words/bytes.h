@@ -57,10 +57,26 @@ KESTROM_INLINE void storeShort(trit* p, u64 x, int count) {
     if (count & 1) *p = static_cast<trit>(static_cast<signed char>(x));
 }
 
+// Four trit bytes -> their base-3 digit value 0 ... 80, with the same check as below.
+KESTROM_INLINE u32 quadDigits(u32 x, u32& bad) {
+    const u32 y = ((x & 0x7f7f7f7fu) + 0x01010101u) ^ (x & 0x80808080u);
+    bad |= (y & 0xfcfcfcfcu) | (y & (y >> 1) & 0x01010101u);
+    const u32 z = (y & 0x00ff00ffu) + ((y >> 8) & 0x00ff00ffu) * 3;
+    return (z & 0xffffu) + (z >> 16) * 9;
+}
+
 // Eight trit bytes -> their balanced value in -3280 ... 3280. Each byte plus one (added lane
 // by lane, without carries between lanes) is a digit 0, 1 or 2 for a valid trit; any other
-// byte gives a lane above 2, which is recorded in `bad`.
+// byte gives a lane above 2, which is recorded in `bad`. With 32-bit limbs the two halves go
+// separately, in the registers the processor has.
 KESTROM_INLINE limb chunkValue(u64 x, u64& bad) {
+    if (kLimbBits == 32) {
+        u32 bad32 = 0;
+        const u32 lo = quadDigits(static_cast<u32>(x), bad32);
+        const u32 hi = quadDigits(static_cast<u32>(x >> 32), bad32);
+        bad |= bad32;
+        return static_cast<limb>(lo + hi * 81) - 3280;
+    }
     const u64 y = ((x & 0x7f7f7f7f7f7f7f7fULL) + kOnes) ^ (x & 0x8080808080808080ULL);
     bad |= (y & 0xfcfcfcfcfcfcfcfcULL) | (y & (y >> 1) & kOnes);
     u64 z = (y & 0x00ff00ff00ff00ffULL) + ((y >> 8) & 0x00ff00ff00ff00ffULL) * 3;

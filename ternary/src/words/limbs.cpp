@@ -36,7 +36,7 @@ int significantTrits(const limb* x, int limbs) {
     int top = limbs - 1;
     while (top >= 0 && x[top] == 0) --top;
     if (top < 0) return 0;
-    return top * kLimbTrits + tritsOf(magnitude(x[top]), kLimbTrits);
+    return top * kLimbTrits + tritsOf(magnitude(x[top]));
 }
 
 }  // namespace words

@@ -22,10 +22,9 @@ void storeZeroExponent(trit* resExp, int expLen, i64 e) {
 
 }  // namespace
 
-i64 wrap(i64 x, int trits) {
+i64 wrapFar(i64 x, int trits) {
     const i64 m = static_cast<i64>(most(trits));
     const i64 p = 2 * m + 1;
-    if (x >= -m && x <= m) return x;
     constexpr i64 kInt32 = 0x7fffffff;
     if (p <= kInt32 && x < kInt32 && x > -kInt32) {
         // 32-bit remainder: one instruction on every target, no division routine.
@@ -34,7 +33,7 @@ i64 wrap(i64 x, int trits) {
         if (r < -m) r += p;
         return r;
     }
-    // The widest exponents: x lies within a few multiples of p of the range.
+    // The widest exponents: x lies within one or two multiples of p of the range.
     while (x > m) x -= p;
     while (x < -m) x += p;
     return x;
@@ -53,7 +52,7 @@ void storeNormalized(trit* resExp, trit* resMant, int expLen, int mantLen, limb 
         storeZeroExponent(resExp, expLen, e);
         return;
     }
-    const int z = mantLen - tritsOf(mag, mantLen);  // leading zero trits, moved out at the top
+    const int z = mantLen - tritsOf(mag);  // leading zero trits, moved out at the top
     writeTrits(resMant, mantLen + 1, s * static_cast<limb>(pow3(z)));
     storeExponent(resExp, expLen, e - z);
 }

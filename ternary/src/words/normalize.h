@@ -5,14 +5,22 @@
 #ifndef KESTROM_WORDS_NORMALIZE_H
 #define KESTROM_WORDS_NORMALIZE_H
 
-#include "word.h"
+#include "radix3.h"
 
 namespace kestrom {
 namespace words {
 
 // x reduced modulo 3^trits into [-most(trits), most(trits)]; 1 <= trits <= 20 and
 // |x| <= 2 * most(trits) + 2^16 (a sum of two exponents, or one less a trit count).
-i64 wrap(i64 x, int trits);
+i64 wrapFar(i64 x, int trits);
+inline i64 wrap(i64 x, int trits) {
+    const i64 m = static_cast<i64>(most(trits));
+    if (x >= -m && x <= m) return x;
+    const i64 p = 2 * m + 1;
+    if (x > m && x - p >= -m) return x - p;
+    if (x < -m && x + p <= m) return x + p;
+    return wrapFar(x, trits);
+}
 
 // For add and mul, the raw mantissa a single limb: s (|s| <= most(mantLen+1)) with exponent e;
 // writes resMant[0 ... mantLen] and resExp[0 ... expLen]. mantLen < kWordTrits.

@@ -71,10 +71,15 @@ KESTROM_INLINE limb roundDivPow3(wide x, int k) {
     return negative ? -static_cast<limb>(q) : static_cast<limb>(q);
 }
 
-// The number of trits a magnitude needs, the smallest c with mag <= most(c), given that
-// mag <= most(atMost); counts down from atMost, so a value near the top costs one comparison.
-KESTROM_INLINE int tritsOf(ulimb mag, int atMost) {
-    int c = atMost;
+// The number of trits a magnitude needs, the smallest c with mag <= most(c); 0 for 0. From
+// its bit length: 3^c / 2 is near 2^bits for c = bits * log3(2), give or take one.
+KESTROM_INLINE int tritsOf(ulimb mag) {
+    if (mag == 0) return 0;
+    const int bits = kLimbBits - (kLimbBits == 64 ? __builtin_clzll(static_cast<u64>(mag))
+                                                   : __builtin_clz(static_cast<u32>(mag)));
+    int c = ((bits + 1) * 1292) >> 11;  // 1292 / 2048 = 0.6309 ~ log3(2)
+    if (c > kWordTrits) c = kWordTrits;
+    while (c < kWordTrits && mag > most(c)) ++c;
     while (c > 0 && mag <= most(c - 1)) --c;
     return c;
 }
