@@ -17,8 +17,8 @@ inline i64 wrap(i64 x, int trits) {
     const i64 m = static_cast<i64>(most(trits));
     if (x >= -m && x <= m) return x;
     const i64 p = 2 * m + 1;
-    if (x > m && x - p >= -m) return x - p;
-    if (x < -m && x + p <= m) return x + p;
+    if (x > m && x - p <= m) return x - p;
+    if (x < -m && x + p >= -m) return x + p;
     return wrapFar(x, trits);
 }
 
