@@ -16,6 +16,8 @@ install(TARGETS kestrom brennic EXPORT KestromTargets
 # Whole include directories, so every public header added there is installed too.
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/ternary/include/ ${PROJECT_SOURCE_DIR}/simd/include/
   DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+install(FILES ${KESTROM_GENERATED_INCLUDEDIR}/kestrom/version.h
+  DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/kestrom)
 
 install(EXPORT KestromTargets NAMESPACE Kestrom::
   DESTINATION ${KESTROM_INSTALL_CMAKEDIR} FILE KestromTargets.cmake)
