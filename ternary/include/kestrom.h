@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // kestrom: balanced-ternary floating-point arithmetic on caller-owned trit arrays.
 //
 // A trit is a signed char holding -1, 0 or +1. A trit string of length len holds len

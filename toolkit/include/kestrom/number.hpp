@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // kestrom/number.hpp: a ternary float as a value, on top of the exported kestrom operations.
 //
 //   kestrom::Format f{6, 27};                         // expLen 6, mantLen 27
