@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Records the ABI of a Linux shared library with libabigail, or compares it with the recorded
 # baseline. Only what the public headers declare counts: exported functions, their parameter
 # and return types, the types those headers define, the SONAME and the needed libraries.

@@ -1,24 +1,30 @@
-# Install rules: both libraries, their public headers, a CMake package (find_package(Kestrom)
-# gives Kestrom::kestrom and Kestrom::brennic) and, outside Windows, pkg-config files.
+# SPDX-License-Identifier: MIT
+# Install rules: both libraries, their public headers, the toolkit, the generated version
+# header, a CMake package (find_package(Kestrom) gives Kestrom::kestrom, Kestrom::brennic and
+# Kestrom::toolkit) and, outside Windows, pkg-config files. Components: "runtime" (the shared
+# libraries), "development" (everything a program is built with) and "tools" (tcalc).
 # Everything installed is relocatable: the package and the .pc files find the prefix from
 # their own location, so an install tree may be moved or unpacked anywhere.
-include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
 set(KESTROM_INSTALL_CMAKEDIR ${CMAKE_INSTALL_LIBDIR}/cmake/Kestrom CACHE STRING
   "Where the CMake package files go, relative to the prefix")
 
 # On Windows the DLL is a RUNTIME file and its import library an ARCHIVE file.
-install(TARGETS kestrom brennic EXPORT KestromTargets
-  RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
-  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
-  ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
+install(TARGETS kestrom brennic kestrom_toolkit EXPORT KestromTargets
+  RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT runtime
+  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT runtime
+    NAMELINK_COMPONENT development
+  ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT development)
 # Whole include directories, so every public header added there is installed too.
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/ternary/include/ ${PROJECT_SOURCE_DIR}/simd/include/
-  DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+  ${PROJECT_SOURCE_DIR}/toolkit/include/
+  DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} COMPONENT development)
+install(FILES ${KESTROM_GENERATED_INCLUDEDIR}/kestrom/version.h
+  DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/kestrom COMPONENT development)
 
 install(EXPORT KestromTargets NAMESPACE Kestrom::
-  DESTINATION ${KESTROM_INSTALL_CMAKEDIR} FILE KestromTargets.cmake)
+  DESTINATION ${KESTROM_INSTALL_CMAKEDIR} FILE KestromTargets.cmake COMPONENT development)
 configure_package_config_file(${CMAKE_CURRENT_LIST_DIR}/KestromConfig.cmake.in
   ${PROJECT_BINARY_DIR}/KestromConfig.cmake
   INSTALL_DESTINATION ${KESTROM_INSTALL_CMAKEDIR})
@@ -28,9 +34,14 @@ write_basic_package_version_file(${PROJECT_BINARY_DIR}/KestromConfigVersion.cmak
   COMPATIBILITY SameMajorVersion)
 install(FILES ${PROJECT_BINARY_DIR}/KestromConfig.cmake
   ${PROJECT_BINARY_DIR}/KestromConfigVersion.cmake
-  DESTINATION ${KESTROM_INSTALL_CMAKEDIR})
+  DESTINATION ${KESTROM_INSTALL_CMAKEDIR} COMPONENT development)
 
-if(NOT WIN32)
+if(WIN32)
+  # The archive of the DLLs carries its license and front page; on Linux the distribution's
+  # packages carry them in their own places.
+  install(FILES ${PROJECT_SOURCE_DIR}/LICENSE ${PROJECT_SOURCE_DIR}/README.md
+    DESTINATION . COMPONENT runtime)
+else()
   # prefix=${pcfiledir}/../.. for the usual lib/pkgconfig; absolute directories stay absolute.
   set(pc_dir ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
   if(IS_ABSOLUTE "${CMAKE_INSTALL_LIBDIR}" OR IS_ABSOLUTE "${CMAKE_INSTALL_INCLUDEDIR}")
@@ -44,16 +55,25 @@ if(NOT WIN32)
     set(KESTROM_PC_LIBDIR "\${prefix}/${CMAKE_INSTALL_LIBDIR}")
     set(KESTROM_PC_INCLUDEDIR "\${prefix}/${CMAKE_INSTALL_INCLUDEDIR}")
   endif()
-  foreach(lib IN ITEMS kestrom brennic)
-    set(KESTROM_PC_NAME ${lib})
-    if(lib STREQUAL "kestrom")
+  foreach(pc IN ITEMS kestrom brennic kestrom-toolkit)
+    set(KESTROM_PC_NAME ${pc})
+    set(KESTROM_PC_REQUIRES "")
+    set(KESTROM_PC_LIBS "-L\${libdir} -l${pc}")
+    set(KESTROM_PC_CFLAGS "-I\${includedir}")
+    if(pc STREQUAL "kestrom")
       set(KESTROM_PC_DESCRIPTION
         "Balanced-ternary floating-point arithmetic on caller-owned trit arrays")
-    else()
+    elseif(pc STREQUAL "brennic")
       set(KESTROM_PC_DESCRIPTION
         "Lane-wise arithmetic on four IEEE 754 binary32 values with SSE")
+    else()
+      # Header-only: the library comes from kestrom.pc; the headers need C++17.
+      set(KESTROM_PC_DESCRIPTION "Ternary floats as C++17 values, on top of kestrom")
+      set(KESTROM_PC_REQUIRES "kestrom = ${PROJECT_VERSION}")
+      set(KESTROM_PC_LIBS "")
+      set(KESTROM_PC_CFLAGS "-I\${includedir} -std=c++17")
     endif()
-    configure_file(${CMAKE_CURRENT_LIST_DIR}/library.pc.in ${PROJECT_BINARY_DIR}/${lib}.pc @ONLY)
-    install(FILES ${PROJECT_BINARY_DIR}/${lib}.pc DESTINATION ${pc_dir})
+    configure_file(${CMAKE_CURRENT_LIST_DIR}/library.pc.in ${PROJECT_BINARY_DIR}/${pc}.pc @ONLY)
+    install(FILES ${PROJECT_BINARY_DIR}/${pc}.pc DESTINATION ${pc_dir} COMPONENT development)
   endforeach()
 endif()

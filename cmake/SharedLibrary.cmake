@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # kestrom_shared_library(<target> <Windows entry source>)
 # What both libraries share: public headers in the folder's include/ (installed to include/),
 # the project's warnings, the version in the shared object's name (libX.so.<major>), and on
@@ -7,7 +8,7 @@
 function(kestrom_shared_library target entry_source)
   target_include_directories(${target} PUBLIC
     $<BUILD_INTERFACE:${CMAKE_CURRENT_SOURCE_DIR}/include>
-    $<INSTALL_INTERFACE:include>)
+    $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
   target_link_libraries(${target} PRIVATE kestrom_warnings)
   set_target_properties(${target} PROPERTIES
     VERSION ${PROJECT_VERSION} SOVERSION ${PROJECT_VERSION_MAJOR})

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # 32-bit x86 Windows DLLs with the MSVC ABI and name encoding, built on Linux with Debian's
 # clang and lld and no Microsoft SDK. The libraries need no C runtime: they are compiled
 # freestanding and linked without default libraries, with an entry point of their own.

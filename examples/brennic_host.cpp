@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A host as a foreign program sees brennic: it loads the library by file name at run time,
 // looks up the four plain names, and prints one call of each lane-wise operation.
 #include <dlfcn.h>

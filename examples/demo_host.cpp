@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A host as a foreign program sees the library: it loads it by file name at run time, looks
 // up the exported names, sizes and clears every buffer itself, and prints what comes back.
 #include <dlfcn.h>

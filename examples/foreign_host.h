@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // kestrom as a foreign host sees it: the types of the exported functions and their names in
 // the platform's encoding, for looking them up at run time (dlsym or GetProcAddress).
 #ifndef KESTROM_FOREIGN_HOST_H

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Shared by the scripts: installs Debian packages that are not yet installed.
 # Usage: require_packages name...   (name:i386 enables the i386 architecture first)
 require_packages() {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // brennic: lane-wise arithmetic on two vectors of four IEEE 754 binary32 values with SSE.
 //
 // A vector is 16 consecutive bytes holding four floats, lane 0 at the lowest address; no

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // kestrom: balanced-ternary floating-point arithmetic on caller-owned trit arrays.
 //
 // A trit is a signed char holding -1, 0 or +1. A trit string of length len holds len
@@ -34,6 +35,12 @@
 #else
 #  define KESTROM_API __attribute__((visibility("default")))
 #endif
+
+namespace kestrom {
+// One balanced-ternary digit, -1, 0 or +1: the element of every trit string, in the library
+// and in the toolkit. The exported declarations below spell it signed char.
+using trit = signed char;
+}  // namespace kestrom
 
 // result := A + B.
 // Sizes: resExp, expA, expB, expScratch: expLen+1; resMant, mantA, mantB: mantLen+1.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Compares the names a shared library exports with an exact list, and for a Windows DLL
 # checks that it imports nothing at all.
 # Usage: cmake -DFORMAT=elf|coff -DTOOL=<nm or llvm-readobj> -DLIBRARY=<file>

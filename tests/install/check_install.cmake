@@ -1,9 +1,11 @@
+# SPDX-License-Identifier: MIT
 # Installs the build into a fresh prefix and builds and runs the consumer project against that
-# install tree alone, either through find_package or with the flags pkg-config gives.
+# install tree alone, either through find_package or with the flags pkg-config gives: the raw
+# consumer and the README's two examples, whose output must be what the README says.
 # Usage: cmake -DMODE=find_package|pkg-config -DBUILD_DIR=<build> -DWORK_DIR=<scratch dir>
-#   -DCONSUMER_DIR=<consumer source> -DCXX=<compiler> -DGENERATOR=<generator>
-#   -DMAKE_PROGRAM=<make program> -DPKG_CONFIG=<pkg-config> -DVERSION=<x.y.z>
-#   -DSOVERSION=<n> -DLIBDIR=<lib> -DINCLUDEDIR=<include> -P check_install.cmake
+#   -DCONSUMER_DIR=<consumer source> -DEXAMPLES_DIR=<examples> -DCXX=<compiler>
+#   -DGENERATOR=<generator> -DMAKE_PROGRAM=<make program> -DPKG_CONFIG=<pkg-config>
+#   -DVERSION=<x.y.z> -DSOVERSION=<n> -DLIBDIR=<lib> -DINCLUDEDIR=<include> -P check_install.cmake
 cmake_minimum_required(VERSION 3.25)
 
 include(${CMAKE_CURRENT_LIST_DIR}/../support/run.cmake)
@@ -12,8 +14,9 @@ set(prefix ${WORK_DIR}/prefix)
 file(REMOVE_RECURSE ${WORK_DIR})
 run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
 
-set(expected
-  ${INCLUDEDIR}/kestrom.h ${INCLUDEDIR}/brennic.h)
+set(expected ${INCLUDEDIR}/kestrom.h ${INCLUDEDIR}/brennic.h ${INCLUDEDIR}/kestrom/version.h
+  ${INCLUDEDIR}/kestrom/number.hpp ${INCLUDEDIR}/kestrom/biguint.hpp
+  ${INCLUDEDIR}/kestrom/rational.hpp ${LIBDIR}/pkgconfig/kestrom-toolkit.pc)
 foreach(lib IN ITEMS kestrom brennic)
   list(APPEND expected ${LIBDIR}/lib${lib}.so ${LIBDIR}/lib${lib}.so.${SOVERSION}
     ${LIBDIR}/lib${lib}.so.${VERSION} ${LIBDIR}/pkgconfig/${lib}.pc)
@@ -26,12 +29,12 @@ foreach(file IN LISTS expected)
   endif()
 endforeach()
 
-set(exe ${WORK_DIR}/consumer)
+set(bin ${WORK_DIR})
 if(MODE STREQUAL "find_package")
   run(${CMAKE_COMMAND} -S ${CONSUMER_DIR} -B ${WORK_DIR}/build -G ${GENERATOR}
     -DCMAKE_MAKE_PROGRAM=${MAKE_PROGRAM} -DCMAKE_CXX_COMPILER=${CXX}
     -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_FIND_USE_PACKAGE_REGISTRY=OFF
-    -DKESTROM_EXPECTED_VERSION=${VERSION})
+    -DKESTROM_EXPECTED_VERSION=${VERSION} -DEXAMPLES_DIR=${EXAMPLES_DIR})
   # The package must come from the install tree, not from anywhere else on the machine.
   file(STRINGS ${WORK_DIR}/build/CMakeCache.txt found_dir REGEX "^Kestrom_DIR:")
   if(NOT found_dir STREQUAL "Kestrom_DIR:PATH=${prefix}/${LIBDIR}/cmake/Kestrom")
@@ -39,25 +42,47 @@ if(MODE STREQUAL "find_package")
   endif()
   run(${CMAKE_COMMAND} --build ${WORK_DIR}/build)
   # The consumer's build tree RPATH points at the install tree's libraries.
-  set(exe ${WORK_DIR}/build/consumer)
+  set(bin ${WORK_DIR}/build)
 elseif(MODE STREQUAL "pkg-config")
   set(ENV{PKG_CONFIG_PATH} ${prefix}/${LIBDIR}/pkgconfig)
-  run(${PKG_CONFIG} --modversion kestrom brennic)
+  run(${PKG_CONFIG} --modversion kestrom brennic kestrom-toolkit)
   string(REPLACE "\n" ";" versions "${run_output}")
   list(REMOVE_ITEM versions "")
-  if(NOT versions STREQUAL "${VERSION};${VERSION}")
+  if(NOT versions STREQUAL "${VERSION};${VERSION};${VERSION}")
     message(FATAL_ERROR "pkg-config versions: ${versions}, expected ${VERSION}")
   endif()
-  run(${PKG_CONFIG} --cflags --libs kestrom brennic)
-  string(STRIP "${run_output}" flags)
-  message(STATUS "pkg-config --cflags --libs kestrom brennic: ${flags}")
-  separate_arguments(flags UNIX_COMMAND "${flags}")
-  run(${CXX} -std=c++11 -Wall -Wextra -Wpedantic -Werror ${CONSUMER_DIR}/consumer.cpp
-    ${flags} -o ${exe})
+  function(flags_of out)
+    run(${PKG_CONFIG} --cflags --libs ${ARGN})
+    string(STRIP "${run_output}" flags)
+    message(STATUS "pkg-config --cflags --libs ${ARGN}: ${flags}")
+    separate_arguments(flags UNIX_COMMAND "${flags}")
+    set(${out} ${flags} PARENT_SCOPE)
+  endfunction()
+  flags_of(raw kestrom brennic)
+  flags_of(toolkit kestrom-toolkit)
+  set(warnings -Wall -Wextra -Wpedantic -Werror)
+  run(${CXX} -std=c++11 ${warnings} ${CONSUMER_DIR}/consumer.cpp
+    -DKESTROM_EXPECTED_VERSION_STRING="${VERSION}" ${raw} -o ${bin}/consumer)
+  run(${CXX} -std=c++11 ${EXAMPLES_DIR}/raw_api.cpp ${raw} -o ${bin}/raw_api)
+  # The consumer asks for C++14; the flags of kestrom-toolkit.pc must be enough.
+  run(${CXX} -std=c++14 ${warnings} ${EXAMPLES_DIR}/toolkit.cpp ${toolkit} -o ${bin}/toolkit)
   set(ENV{LD_LIBRARY_PATH} ${prefix}/${LIBDIR})
 else()
   message(FATAL_ERROR "MODE must be find_package or pkg-config, not '${MODE}'")
 endif()
 
-run(${exe})
+run(${bin}/consumer)
 message(STATUS "${MODE}: ${run_output}")
+# What the README's examples print, as their comments say.
+foreach(example IN ITEMS raw_api toolkit)
+  if(example STREQUAL "raw_api")
+    set(want "0 0 0 0 0 1 0 1 0 0 0 0 \n")
+  else()
+    set(want "17/3\n0.+-0-00000000000000000000000 * 3^3\n5.6666666666667\n")
+  endif()
+  run(${bin}/${example})
+  if(NOT run_output STREQUAL want)
+    message(FATAL_ERROR "${example} printed\n${run_output}instead of\n${want}")
+  endif()
+  message(STATUS "${MODE}: ${example} prints what the README says")
+endforeach()

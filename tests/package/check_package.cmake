@@ -1,8 +1,9 @@
-# Runs cpack on a build and checks the one package it makes: its version, that it holds the
+# SPDX-License-Identifier: MIT
+# Runs cpack on a build and checks the one archive it makes: its version, that it holds the
 # expected files, and nothing outside the directories a library package installs to.
-# Usage: cmake -DFORMAT=deb|zip -DCPACK_CONFIG=<build>/CPackConfig.cmake -DOUT=<dir>
+# Usage: cmake -DFORMAT=zip -DCPACK_CONFIG=<build>/CPackConfig.cmake -DOUT=<dir>
 #   -DVERSION=<x.y.z> "-DEXPECTED=<path>;..." -DALLOWED=<regex of paths> -P check_package.cmake
-# Paths are relative to the package's root (deb: /usr/..., zip: the top directory).
+# Paths are relative to the archive's top directory.
 cmake_minimum_required(VERSION 3.25)
 
 include(${CMAKE_CURRENT_LIST_DIR}/../support/run.cmake)
@@ -17,36 +18,21 @@ endif()
 message(STATUS "built ${packages}")
 
 set(entries "")
-if(FORMAT STREQUAL "deb")
-  run(dpkg-deb --field ${packages} Package Version)
-  if(NOT run_output MATCHES "Package: kestrom\nVersion: ${VERSION}\n")
-    message(FATAL_ERROR "unexpected control fields:\n${run_output}")
+run(${CMAKE_COMMAND} -E tar tf ${packages})
+string(REPLACE "\n" ";" lines "${run_output}")
+set(top "kestrom-${VERSION}-win32/")
+foreach(line IN LISTS lines)
+  if(line STREQUAL "")
+    continue()
   endif()
-  run(dpkg-deb --contents ${packages})
-  string(REPLACE "\n" ";" lines "${run_output}")
-  foreach(line IN LISTS lines)
-    # "mode owner size date time ./path[ -> target]"
-    if(line MATCHES " \\./([^ ]*)( -> .*)?$")
-      list(APPEND entries "${CMAKE_MATCH_1}")
-    endif()
-  endforeach()
-else()
-  run(${CMAKE_COMMAND} -E tar tf ${packages})
-  string(REPLACE "\n" ";" lines "${run_output}")
-  set(top "kestrom-${VERSION}-win32/")
-  foreach(line IN LISTS lines)
-    if(line STREQUAL "")
-      continue()
-    endif()
-    string(FIND "${line}" "${top}" at)
-    if(NOT at EQUAL 0)
-      message(FATAL_ERROR "${line} is outside ${top}")
-    endif()
-    string(LENGTH "${top}" skip)
-    string(SUBSTRING "${line}" ${skip} -1 entry)
-    list(APPEND entries "${entry}")
-  endforeach()
-endif()
+  string(FIND "${line}" "${top}" at)
+  if(NOT at EQUAL 0)
+    message(FATAL_ERROR "${line} is outside ${top}")
+  endif()
+  string(LENGTH "${top}" skip)
+  string(SUBSTRING "${line}" ${skip} -1 entry)
+  list(APPEND entries "${entry}")
+endforeach()
 
 foreach(file IN LISTS EXPECTED)
   if(NOT file IN_LIST entries)

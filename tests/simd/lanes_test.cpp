@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The four lane-wise operations, called through the shared library: worked examples, then
 // random lanes against MPFR (binary32 rounding done in software) under every rounding mode,
 // with and without flush-to-zero and denormals-are-zero, at every byte offset of the three

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Runs the exported operations on copies of their operands with freshly cleared result and
 // scratch buffers of exact size, and hands back what the call left in every buffer.
 #ifndef KESTROM_TESTS_OPS_H

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # run(<command> <args>...): runs a command, stops the script with its output if it fails, and
 # leaves its standard output in run_output.
 function(run)

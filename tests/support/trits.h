@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Test helpers for trit strings and ternary floats. Every buffer is an exact-size heap
 // allocation (len significant trits + guard), so AddressSanitizer sees any overrun.
 #ifndef KESTROM_TESTS_TRITS_H

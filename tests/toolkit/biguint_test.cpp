@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // BigUint against GMP on random operands of mixed sizes.
 #include <gmpxx.h>
 #include <gtest/gtest.h>

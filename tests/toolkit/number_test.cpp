@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // kestrom::Number: nearest conversions checked against exact GMP rationals, exact text round
 // trips, operands left alone, the library's results passed through, flags, order, printing.
 #include <gmpxx.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A host that uses the libraries exactly as a foreign program does: it loads both by file
 // name at run time, resolves the platform's exported names, and replays golden vectors.
 //

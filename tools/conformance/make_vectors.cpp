@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writes the golden vectors that the conformance host replays on every target: the worked
 // examples (every pair of a small set of values, mantLen 6, expLen 4, all four operations)
 // and random valid operands across sizes. Results come from the library this program is

@@ -1,7 +1,10 @@
+// SPDX-License-Identifier: MIT
 // Links both installed libraries the ordinary way (headers and import of the exported names)
-// and checks one call of each: 2 - 1 with kestrom, a four-lane subtraction with brennic.
+// and checks one call of each: 2 - 1 with kestrom, a four-lane subtraction with brennic;
+// and that the installed version header is the expected version.
 #include <brennic.h>
 #include <kestrom.h>
+#include <kestrom/version.h>
 
 #include <cstdio>
 #include <cstring>
@@ -45,5 +48,12 @@ int main() {
                 static_cast<double>(dst[0]), static_cast<double>(dst[1]),
                 static_cast<double>(dst[2]), static_cast<double>(dst[3]));
 
-    return ternaryOk && lanesOk ? 0 : 1;
+    char numbers[32];
+    std::snprintf(numbers, sizeof numbers, "%d.%d.%d", KESTROM_VERSION_MAJOR, KESTROM_VERSION_MINOR,
+                  KESTROM_VERSION_PATCH);
+    const bool versionOk = std::strcmp(KESTROM_VERSION_STRING, KESTROM_EXPECTED_VERSION_STRING) == 0 &&
+                           std::strcmp(numbers, KESTROM_VERSION_STRING) == 0;
+    std::printf("version: %s\n", KESTROM_VERSION_STRING);
+
+    return ternaryOk && lanesOk && versionOk ? 0 : 1;
 }

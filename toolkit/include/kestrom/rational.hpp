@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // kestrom/rational.hpp: exact rational numbers for the host toolkit, and the conversions
 // between them and text and doubles.
 //

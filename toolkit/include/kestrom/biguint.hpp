@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // kestrom/biguint.hpp: a small arbitrary-precision unsigned integer for the host toolkit.
 //
 // Only what exact conversions between ternary floats, decimal text and doubles need: add,

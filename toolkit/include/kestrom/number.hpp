@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // kestrom/number.hpp: a ternary float as a value, on top of the exported kestrom operations.
 //
 //   kestrom::Format f{6, 27};                         // expLen 6, mantLen 27
@@ -33,7 +34,8 @@
 // Conversions are exact and build powers of 3 and 10 as large as the exponents involved:
 // instant for expLen up to about 10 (|e| <= 29524), slow for extreme values near expLen 19.
 //
-// Header-only; needs the kestrom library and the standard library, nothing else.
+// Header-only; needs C++17, the kestrom library and the standard library, nothing else.
+// The target Kestrom::toolkit carries all three.
 #ifndef KESTROM_NUMBER_HPP
 #define KESTROM_NUMBER_HPP
 
@@ -45,14 +47,13 @@
 #include <string_view>
 #include <vector>
 
-#include "../kestrom.h"
+#include <kestrom.h>
 #include "biguint.hpp"
 #include "rational.hpp"
 
 namespace kestrom {
 
-using Trit = signed char;
-using Trits = std::vector<Trit>;
+using Trits = std::vector<trit>;
 
 // The lengths shared by every number of one computation. expLen 1..19 (exponents are exact
 // up to 19 trits), mantLen >= 2 (division needs two).
@@ -132,9 +133,9 @@ public:
         Number r(format);
         if (!copyTrits(exp, r.exp_) || !copyTrits(mant, r.mant_)) return std::nullopt;
         if (r.mant_[static_cast<std::size_t>(format.mantLen - 1)] == 0) {
-            for (Trit t : r.mant_)
+            for (trit t : r.mant_)
                 if (t != 0) return std::nullopt;
-            for (Trit t : r.exp_)
+            for (trit t : r.exp_)
                 if (t != 0) return std::nullopt;
         }
         return r;
@@ -262,7 +263,7 @@ private:
             v /= 3;
             if (r > 1) r -= 3, ++v;
             if (r < -1) r += 3, --v;
-            out[static_cast<std::size_t>(i)] = static_cast<Trit>(r);
+            out[static_cast<std::size_t>(i)] = static_cast<trit>(r);
         }
     }
 
@@ -352,7 +353,7 @@ private:
                 t = -1;
                 mant += BigUint(1);
             }
-            r.mant_[static_cast<std::size_t>(i)] = static_cast<Trit>(negative ? -t : t);
+            r.mant_[static_cast<std::size_t>(i)] = static_cast<trit>(negative ? -t : t);
         }
         writeInt(r.exp_, f.expLen, e);
         return r;
@@ -389,7 +390,7 @@ private:
                   mantB.data(), quotA.data(), quotB.data(), mantScratch.data(), expScratch.data());
             break;
         }
-        Trit& guard = r.exp_[static_cast<std::size_t>(expLen)];
+        trit& guard = r.exp_[static_cast<std::size_t>(expLen)];
         if (guard > 0) r.flags_ |= Flag::overflow;
         if (guard < 0) r.flags_ |= Flag::underflow;
         guard = 0;

@@ -1,0 +1,106 @@
+# SPDX-License-Identifier: MIT
+# Builds the Debian packages from debian/ the way a distribution does (dpkg-buildpackage on a
+# copy of the source tree), runs lintian --pedantic on them (any tag fails: overrides need a
+# reason in debian/*.lintian-overrides), checks what each package holds and depends on, then
+# unpacks them into a scratch root and uses them: tcalc --version, man -l tcalc.1, and the
+# consumer project built through find_package against the unpacked libkestrom-dev alone.
+# Usage: cmake -DSOURCE_DIR=<tree> -DWORK_DIR=<scratch> -DCONSUMER_DIR=<consumer project>
+#   -DEXAMPLES_DIR=<examples> -DVERSION=<x.y.z> -DCXX=<compiler> -DGENERATOR=<generator>
+#   -DMAKE_PROGRAM=<make program> -P check_debian.cmake
+cmake_minimum_required(VERSION 3.25)
+
+include(${CMAKE_CURRENT_LIST_DIR}/../support/run.cmake)
+
+file(REMOVE_RECURSE ${WORK_DIR})
+set(src ${WORK_DIR}/kestrom-${VERSION})
+# Everything but the build trees and git's own files, so the copy builds as a release would.
+file(COPY ${SOURCE_DIR}/ DESTINATION ${src}
+  REGEX "^${SOURCE_DIR}/(build|\\.git)$" EXCLUDE)
+
+set(ENV{DEB_BUILD_OPTIONS} "parallel=2")
+execute_process(COMMAND dpkg-buildpackage -b -us -uc WORKING_DIRECTORY ${src}
+  RESULT_VARIABLE status OUTPUT_FILE ${WORK_DIR}/build.log ERROR_FILE ${WORK_DIR}/build.log)
+if(NOT status EQUAL 0)
+  file(READ ${WORK_DIR}/build.log log)
+  message(FATAL_ERROR "dpkg-buildpackage failed (${status}):\n${log}")
+endif()
+run(dpkg-architecture -qDEB_HOST_ARCH)
+string(STRIP "${run_output}" arch)
+run(dpkg-architecture -qDEB_HOST_MULTIARCH)
+string(STRIP "${run_output}" multiarch)
+
+set(changes ${WORK_DIR}/kestrom_${VERSION}_${arch}.changes)
+execute_process(COMMAND lintian --pedantic --display-info --fail-on error,warning,info,pedantic
+    --tag-display-limit 0 ${changes}
+  RESULT_VARIABLE status OUTPUT_VARIABLE tags ERROR_VARIABLE notes)
+if(NOT status EQUAL 0 OR NOT tags STREQUAL "")
+  message(FATAL_ERROR "lintian --pedantic (${status}):\n${tags}${notes}")
+endif()
+message(STATUS "lintian --pedantic: no tags on ${changes}")
+
+# Package name and the fields and files that make it what it is.
+set(lib usr/lib/${multiarch})
+set(libkestrom0 "Multi-Arch: same" ${lib}/libkestrom.so.0 ${lib}/libkestrom.so.${VERSION})
+set(libbrennic0 "Multi-Arch: same" ${lib}/libbrennic.so.0 ${lib}/libbrennic.so.${VERSION})
+set(libkestrom-dev "Multi-Arch: same"
+  "Depends: libbrennic0 (= ${VERSION}), libkestrom0 (= ${VERSION})"
+  usr/include/kestrom.h usr/include/brennic.h usr/include/kestrom/version.h
+  usr/include/kestrom/number.hpp ${lib}/libkestrom.so ${lib}/libbrennic.so
+  ${lib}/cmake/Kestrom/KestromConfig.cmake ${lib}/pkgconfig/kestrom.pc
+  ${lib}/pkgconfig/brennic.pc ${lib}/pkgconfig/kestrom-toolkit.pc)
+# A program built against 0.1.0 needs at least that version of the library (symbols files).
+set(kestrom-tools "Depends: libbrennic0 (>= ${VERSION}), libc6"
+  usr/bin/tcalc usr/share/man/man1/tcalc.1.gz)
+set(root ${WORK_DIR}/root)
+foreach(pkg IN ITEMS libkestrom0 libbrennic0 libkestrom-dev kestrom-tools)
+  set(deb ${WORK_DIR}/${pkg}_${VERSION}_${arch}.deb)
+  run(dpkg-deb --field ${deb})
+  set(fields "${run_output}")
+  run(dpkg-deb --contents ${deb})
+  set(contents "${run_output}")
+  list(APPEND ${pkg} usr/share/doc/${pkg}/copyright usr/share/doc/${pkg}/changelog.gz)
+  foreach(want IN LISTS ${pkg})
+    if(want MATCHES ": ")
+      string(FIND "${fields}" "${want}" at)
+    else()
+      string(FIND "${contents}" " ./${want}" at)
+    endif()
+    if(at EQUAL -1)
+      message(FATAL_ERROR "${pkg} lacks '${want}':\n${fields}\n${contents}")
+    endif()
+  endforeach()
+  string(REGEX MATCH "\nDepends: [^\n]*" depends "${fields}")
+  message(STATUS "${pkg}: as expected;${depends}")
+  run(dpkg-deb -x ${deb} ${root})
+endforeach()
+
+# The unpacked packages in use.
+set(ENV{LD_LIBRARY_PATH} ${root}/${lib})
+run(${root}/usr/bin/tcalc --version)
+string(FIND "${run_output}" "${VERSION}" at)
+if(at EQUAL -1)
+  message(FATAL_ERROR "tcalc --version printed '${run_output}', without the version ${VERSION}")
+endif()
+message(STATUS "tcalc --version: ${run_output}")
+
+set(ENV{MANWIDTH} 80)
+execute_process(COMMAND man --warnings -l ${root}/usr/share/man/man1/tcalc.1.gz
+  RESULT_VARIABLE status OUTPUT_VARIABLE page ERROR_VARIABLE warnings)
+if(NOT status EQUAL 0 OR NOT warnings STREQUAL "" OR NOT page MATCHES "tcalc")
+  message(FATAL_ERROR "man -l tcalc.1 (${status}):\n${warnings}")
+endif()
+message(STATUS "man -l tcalc.1: rendered without warnings")
+
+run(${CMAKE_COMMAND} -S ${CONSUMER_DIR} -B ${WORK_DIR}/consumer -G ${GENERATOR}
+  -DCMAKE_MAKE_PROGRAM=${MAKE_PROGRAM} -DCMAKE_CXX_COMPILER=${CXX}
+  -DCMAKE_PREFIX_PATH=${root}/usr -DCMAKE_FIND_USE_PACKAGE_REGISTRY=OFF
+  -DKESTROM_EXPECTED_VERSION=${VERSION} -DEXAMPLES_DIR=${EXAMPLES_DIR})
+file(STRINGS ${WORK_DIR}/consumer/CMakeCache.txt found_dir REGEX "^Kestrom_DIR:")
+if(NOT found_dir STREQUAL "Kestrom_DIR:PATH=${root}/${lib}/cmake/Kestrom")
+  message(FATAL_ERROR "find_package took the package from elsewhere: ${found_dir}")
+endif()
+run(${CMAKE_COMMAND} --build ${WORK_DIR}/consumer)
+foreach(program IN ITEMS consumer toolkit)
+  run(${WORK_DIR}/consumer/${program})
+  message(STATUS "${program} against the packages: ${run_output}")
+endforeach()

@@ -1,0 +1,43 @@
+# SPDX-License-Identifier: MIT
+# Checks that every source file carries the license line within its first three lines:
+#   // SPDX-License-Identifier: MIT     (C++: *.cpp, *.h, *.hpp, *.h.in)
+#   # SPDX-License-Identifier: MIT      (CMake, shell, Python, make: CMakeLists.txt, *.cmake,
+#                                        *.cmake.in, *.pc.in, *.py, script/*, .ci/*, debian/rules)
+# A shell script's line comes after its #! line. The build trees (build/) and .git are skipped.
+# Usage: cmake -DSOURCE_DIR=<tree> -P check_license.cmake
+cmake_minimum_required(VERSION 3.25)
+
+file(GLOB top RELATIVE ${SOURCE_DIR} LIST_DIRECTORIES true ${SOURCE_DIR}/* ${SOURCE_DIR}/.ci)
+list(REMOVE_ITEM top build .git)
+set(files "")
+foreach(entry IN LISTS top)
+  if(IS_DIRECTORY ${SOURCE_DIR}/${entry})
+    file(GLOB_RECURSE found RELATIVE ${SOURCE_DIR} ${SOURCE_DIR}/${entry}/*)
+  else()
+    set(found ${entry})
+  endif()
+  list(APPEND files ${found})
+endforeach()
+
+set(missing "")
+set(checked 0)
+foreach(file IN LISTS files)
+  if(file MATCHES "\\.(cpp|h|hpp|h\\.in)$")
+    set(line "// SPDX-License-Identifier: MIT")
+  elseif(file MATCHES "(^|/)CMakeLists\\.txt$|\\.cmake$|\\.cmake\\.in$|\\.pc\\.in$|\\.py$|^script/|^\\.ci/|^debian/rules$")
+    set(line "# SPDX-License-Identifier: MIT")
+  else()
+    continue()
+  endif()
+  file(STRINGS ${SOURCE_DIR}/${file} head LIMIT_COUNT 3)
+  math(EXPR checked "${checked} + 1")
+  if(NOT line IN_LIST head)
+    list(APPEND missing ${file})
+  endif()
+endforeach()
+list(LENGTH missing count)
+if(count GREATER 0)
+  list(JOIN missing "\n  " listing)
+  message(FATAL_ERROR "${count} of ${checked} source files lack the license line:\n  ${listing}")
+endif()
+message(STATUS "all ${checked} source files carry the license line")
