@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Makes a known number of calls of one operation, for counting their instructions with
 // callgrind (script/bench-count, script/bench): kestrom through its exports, with every
 // call's buffers filled before the first call, or MPFR at the same precision.

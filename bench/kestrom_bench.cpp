@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Time per operation of kestrom called through its exports (loaded with dlopen, as a host
 // does), next to the trit-level routines, MPFR at the same precision, and the cost of the
 // host's per-call buffer refill, which the operation timings leave out. Also brennic's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The benchmark cases as every measuring program sees them: kestrom loaded by file name as a
 // host loads it (dlopen, or LoadLibrary on Windows), the same operands on every target from a
 // generator of our own, the buffers of many calls in one block, and the checks that a call

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Time per call of kestrom's exported operations, the same cases on every target (x86-64 and
 // i386 Linux, Win32 under Wine), so that script/bench can put the targets side by side.
 //

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Using the kestrom Python package: ternary Numbers, their flags, brennic's four lanes.
 
     pip install ./python

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """kestrom for Python: balanced-ternary floating point on the kestrom shared library.
 
     from kestrom import Number, Format

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """Finding and opening the shared libraries, for kestrom.raw and kestrom.lanes."""
 from __future__ import annotations
 

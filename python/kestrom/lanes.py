@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """brennic's four lane-wise binary32 operations on Python sequences of four numbers.
 
     from kestrom import lanes

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """kestrom.Number: a balanced-ternary float as a Python number.
 
 A Number is bound to a Format (exponent and mantissa lengths in trits). Its value is

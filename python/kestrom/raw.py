@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """kestrom's four exports, called on trit arrays the host owns.
 
 A trit string of length n is a ctypes array of n + 1 signed bytes (c_byte), least

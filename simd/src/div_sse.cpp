@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include <xmmintrin.h>
 
 #include "brennic.h"

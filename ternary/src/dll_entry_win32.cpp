@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The library's entry point on Windows: it has nothing to set up or release, so it reports
 // success for every reason. Built without a C runtime it is the image's entry point itself;
 // otherwise the runtime's startup code calls DllMain.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The exported negation: every trit of the string flipped in place, the guard untouched.
 #include "kestrom.h"
 

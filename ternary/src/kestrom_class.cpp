@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "kestrom.h"
 
 Kestrom::Kestrom() {}

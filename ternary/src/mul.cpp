@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The exported mul: the word level where it takes the call, the trit-level reference otherwise.
 #include "kestrom.h"
 #include "reference/operations.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the build targets, decided in one place for the layers below the exports: whether the
 // word level can run at all, the width of its limbs, and which trit conversions it uses.
 #ifndef KESTROM_PLATFORM_H

@@ -1,11 +1,11 @@
+// SPDX-License-Identifier: MIT
 // The trit type and the digit table shared by every routine of the library.
 #ifndef KESTROM_TRIT_H
 #define KESTROM_TRIT_H
 
-namespace kestrom {
+#include "kestrom.h"  // kestrom::trit, the one alias of a trit for library and toolkit
 
-// One balanced-ternary digit: -1, 0 or +1.
-using trit = signed char;
+namespace kestrom {
 
 // A digit sum s (carry plus trits) split into the trit to store and the carry to pass on,
 // so that s == value + 3 * carry.

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Checks in the machine code of a brennic build that each of the four entry points applies its
 packed instruction with the left operand (the third argument) as the destination register and
 the right operand (the second) as the source, and stores that register to dst (the first).

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """Shared by the tests of the kestrom package: the C++ toolkit's answers."""
 import os
 import subprocess

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """The package and the C++ toolkit give the same trits and flags for the same requests."""
 import random
 from fractions import Fraction

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """python/ installs the ordinary way, offline, and builds a wheel with its type information."""
 import os
 import pathlib

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """kestrom.lanes (brennic), kestrom.raw and how both find their libraries."""
 import ctypes.util
 import math

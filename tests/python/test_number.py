@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """kestrom.Number: conversions against an exhaustive exact oracle, operators, flags, bad input."""
 import bisect
 import math

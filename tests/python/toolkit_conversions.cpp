@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Prints what the C++ toolkit makes of numbers, for the Python package's agreement test.
 // Reads lines from standard input, one request each:
 //   t expLen mantLen text          Number::fromText

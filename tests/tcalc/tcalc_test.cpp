@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // tcalc as a user meets it: the binary is run with arguments and standard input, and its
 // exit status, standard output and standard error are checked.
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "reference/operations.h"
 #include "reference/quotient_trit.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Loads the built shared library the way a foreign host does: by file name at run time,
 // resolving the exported names, and calls every operation on exact-size heap buffers.
 #include <dlfcn.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Properties that must hold for any valid operands, over many random ones.
 #include <gtest/gtest.h>
 

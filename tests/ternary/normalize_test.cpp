@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "reference/normalize.h"
 
 #include <gtest/gtest.h>

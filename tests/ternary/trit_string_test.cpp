@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "reference/trit_string.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The word-level paths against the trit-level routines: same result trits and guards, same
 // changes to the operands, for random operands at every size class; and, outside the
 // preconditions a word path checks, no work at all (so the trit-level routine runs).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // How far each operation's result lies from the exact result, measured with exact rationals
 // in units u of the result's last trit, asserted against bounds derived from where the
 // library rounds. The table printed here is the one in docs/error-bounds.md.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Runs the fuzz target over saved inputs without libFuzzer: every argument is a file or a
 // folder of files. Fails when it finds no input at all, so a wrong path cannot pass.
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // libFuzzer target: each input becomes one call of an exported operation on separately
 // allocated buffers of exactly the documented sizes, so the sanitizers see any access
 // outside them. Inputs inside the call contract are also compared with the integer model.

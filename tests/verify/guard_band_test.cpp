@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Every buffer of a call framed by canary bytes: no call may write outside its documented
 // outputs (result strings, scratch, quotA/quotB, the mantissa add aligns, mantA in div), nor
 // change an operand documented as read only, for any lengths and any contents.

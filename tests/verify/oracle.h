@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // An independent model of add, mul and div built on GMP integers: mantissas, remainders and
 // exponents are whole numbers, dropping a low trit is division by 3 rounded to nearest, and
 // trits appear only at the ends (reading the operands, writing the outcome). It shares no

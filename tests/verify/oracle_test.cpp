@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The library against the integer model of oracle.cpp, trit for trit: result exponent and
 // mantissa with their guards, and the operands' mantissas as the call leaves them.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Random ternary floats for the verification tests, built from integer exponents so that a
 // case can aim at the ends of the exponent range or at a given exponent difference.
 #ifndef KESTROM_VERIFY_RANDOM_OPERANDS_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The library keeps no state: calls from eight threads at once, each on its own buffers,
 // give what the same calls give one after another. Run under ThreadSanitizer as well.
 #include <gtest/gtest.h>

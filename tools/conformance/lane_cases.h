@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Four-lane cases for the conformance host, as binary32 bit patterns so that NaN payloads,
 // signed zeros and subnormals are compared exactly. Each case names the MXCSR it runs under
 // (status flags clear, every exception masked): the rounding mode and FTZ/DAZ vary.

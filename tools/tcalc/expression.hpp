@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // tcalc's expressions: + - * / (also the signs × ÷ −), powers x ^ n (also **) for whole n,
 // unary minus and plus, parentheses, over decimal numbers (12, -1.25, .5, 1e-3, 2.5E+4) and
 // names (ans, the previous result, and those given by "name = expression"). Every number is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // tcalc --lanes: one four-lane binary32 operation of brennic, written "a,b,c,d OP e,f,g,h"
 // with OP one of + - * / (also × − ÷). Lanes are decimal numbers (1, -0, 2.5e-3), inf,
 // infinity or nan, each with an optional sign, read as the nearest binary32.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // tcalc's interactive input: a prompt, line editing, history and completion of names with
 // libedit when tcalc was built with it (TCALC_HAVE_LIBEDIT), plain lines otherwise.
 #ifndef TCALC_LINE_READER_HPP

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // tcalc: a calculator over kestrom's balanced-ternary floats (see kHelp below).
 #include <unistd.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The four packed single-precision instructions, each with the left operand as its first
 // (destination) operand. Written as inline assembly rather than intrinsics because a compiler
 // may swap the operands of the commutative addps and mulps, and when both lanes hold NaNs the

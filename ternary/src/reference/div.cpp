@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "normalize.h"
 #include "operations.h"
 #include "quotient_trit.h"

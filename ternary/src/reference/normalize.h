@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Bringing a raw result back to normalized form (top mantissa trit non-zero, guard zero) or
 // to the canonical zero, adjusting the exponent to match. Exponent overflow carries into the
 // exponent's guard trit and is not otherwise reported.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The trit-level reference operations: each follows its operation step by step on the caller's
 // trit strings, with the primitives and normalization of this folder. They handle every input
 // the exports accept; the word level must leave exactly what they leave.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "quotient_trit.h"
 
 namespace kestrom {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #ifndef KESTROM_QUOTIENT_TRIT_H
 #define KESTROM_QUOTIENT_TRIT_H
 

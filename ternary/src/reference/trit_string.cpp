@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "trit_string.h"
 
 namespace kestrom {

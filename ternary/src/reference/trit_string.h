@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Digit-level operations on trit strings: len significant trits, least significant first,
 // plus a guard trit at index len. Every buffer has at least len+1 elements; a negative len
 // means an empty buffer and nothing is touched. None allocates.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Trit strings as bytes of machine words: unaligned loads and stores of up to eight trits,
 // written with __builtin_memcpy of fixed sizes (single moves, never calls), and the byte
 // arithmetic that turns eight trits into their value and back.

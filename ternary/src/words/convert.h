@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Trits <-> limbs: readTrits and writeTrits for up to kWordTrits trits, from the processor's
 // own folder where the build uses it, from the generic version otherwise. Both check on the
 // way in that every trit is -1, 0 or +1: the word level runs only on valid trits.

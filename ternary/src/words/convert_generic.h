@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Trits <-> limbs with plain integer arithmetic, eight trits a step: the conversions for any
 // processor, and the ones the build uses where SSE2 is not available or not wanted.
 #ifndef KESTROM_WORDS_CONVERT_GENERIC_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Which calls the word level takes, for every operation alike: exponents of 1 to 19 trits (with
 // the guard they fit one conversion on either limb width, and their sums stay exact), and
 // mantissas up to kMaxTrits trits (division needs two). Mantissas shorter than kWordTrits are

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "limbs.h"
 
 #include "convert.h"

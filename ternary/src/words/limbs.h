@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Limbs: long mantissas as arrays of integers in radix 3^kLimbTrits, least significant first,
 // each limb the balanced value of kLimbTrits consecutive trits (the last one of the trits that
 // remain). Conversion to and from trits is then local to each limb, and a limb of an integer

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The word level's one normalization: the integer result of an operation and its exponent
 // written out as normalize and normalizeQuotient leave them. Exponents are integers of
 // expLen+1 trits (the guard included), kept in the balanced range modulo 3^(expLen+1) as the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The word level: add, mul and div computed on machine integers. Each first checks that the
 // call is inside what it needs (the lengths of lengths.h, valid trits, zero guards and clear
 // scratch where the trit-level routine would read them) and, if not, returns false without

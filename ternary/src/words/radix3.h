@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Powers of three and division by them for limbs: tables computed at compile time, and the
 // quotient of a wide word by 3^k through a precomputed reciprocal (Moeller and Granlund,
 // "Improved division by invariant integers"), so that no division instruction or compiler

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The integer types of the word level. A limb is the balanced value of up to kLimbTrits
 // consecutive trits in a signed machine word; two limbs multiply into a `wide` word. Both
 // widths run the same code: 64-bit limbs with 128-bit products where the compiler has them,

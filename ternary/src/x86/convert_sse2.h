@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Trits <-> limbs with SSE2, sixteen trits a register: the conversions of the x86 builds (every
 // x86-64 processor has SSE2; the 32-bit x86 builds are compiled for it). Results are those of
 // the generic conversions, for either limb width.
