@@ -35,7 +35,7 @@ using ulimb = u32;
 using wide = i64;
 using uwide = u64;
 constexpr int kWordTrits = 20;  // 3^20 < 2^32
-constexpr int kLimbTrits = 17;
+constexpr int kLimbTrits = 16;  // one SSE2 register of trits
 #else
 #error "KESTROM_LIMB_BITS must be 32 or 64"
 #endif
