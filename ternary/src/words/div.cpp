@@ -195,17 +195,20 @@ int estimatePass(const Remainder& x, const DivisorSide& dv, int room, limb& b) {
     const int limbs = dv.limbs;
     limb xh = roundDivPow3(static_cast<wide>(x.r[limbs - 1]) * kLimbRadix + x.r[limbs - 2], dv.drop);
     limb m = 4;  // 2 * 3^0 + 2
+    const limb dh = dv.dh, lh = dv.lh, hh = dv.hh;
     b = 0;
     int k = 0;
     for (; k < room; ++k) {
         // Uncertain when |Xh| lies within m of Lh or Hh.
-        const limb a = xh < 0 ? -xh : xh;
-        if (static_cast<ulimb>(a - dv.lh + m) < static_cast<ulimb>(2 * m) ||
-            static_cast<ulimb>(a - dv.hh + m) < static_cast<ulimb>(2 * m))
+        const limb negative = xh < 0 ? -1 : 0;
+        const limb a = (xh ^ negative) - negative;
+        if (static_cast<ulimb>(a - lh + m) < static_cast<ulimb>(2 * m) ||
+            static_cast<ulimb>(a - hh + m) < static_cast<ulimb>(2 * m))
             break;
-        // The four comparisons are independent of each other; f = sign * s.
-        const limb f = (xh > dv.hh) + (xh >= dv.lh) - (xh < -dv.hh) - (xh <= -dv.lh);
-        xh = 3 * (xh - f * dv.dh);
+        // s from the magnitude, f = sign * s.
+        const limb s = (a > hh) + (a >= lh);
+        const limb f = (s ^ negative) - negative;
+        xh = 3 * (xh - f * dh);
         b = 3 * b + f;
         m = 3 * m - 4;
     }
@@ -215,15 +218,16 @@ int estimatePass(const Remainder& x, const DivisorSide& dv, int room, limb& b) {
 // X := 3^k * X - 3 * b * d on every limb, and Q += sign(D) * b * 3^lowest.
 void applyPass(Remainder& x, const DivisorSide& dv, int k, limb b, int lowest) {
     const int limbs = dv.limbs;
-    const wide scale = static_cast<wide>(pow3(k));
-    const wide sub = 3 * static_cast<wide>(b);
+    // 3^k and 3b fit a limb, so each product below is one limb-by-limb multiplication.
+    const limb scale = static_cast<limb>(pow3(k));
+    const limb sub = 3 * b;
     // |v| <= (4 * 3^k - 3) * kLimbMost, so each limb's carry, taken from its own value, stays
     // below 2 * 3^k; the incoming carry then leaves a limb less than a radix past the canonical
     // range, which a second pass of carries of -1 ... 1 fixes.
     constexpr ulimb kFixBias = static_cast<ulimb>(kLimbMost) + 5 * static_cast<ulimb>(kLimbRadix);
     limb incoming = 0;
     for (int j = 0; j < limbs; ++j) {
-        const wide v = scale * x.r[j] - sub * dv.d[j];
+        const wide v = static_cast<wide>(scale) * x.r[j] - static_cast<wide>(sub) * dv.d[j];
         const limb carry = roundDivPow3(v, kLimbTrits);
         x.r[j] = static_cast<limb>(v - static_cast<wide>(carry) * kLimbRadix) + incoming;
         incoming = carry;
