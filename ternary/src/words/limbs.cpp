@@ -6,21 +6,26 @@
 namespace kestrom {
 namespace words {
 
+// Whole limbs first, with the trit count a constant the conversions are specialized for, then
+// the partial top limb, if any.
 bool readLimbs(const trit* s, int count, limb* limbs) {
     bool valid = true;
-    for (int j = 0; j * kLimbTrits < count; ++j) {
-        const int rest = count - j * kLimbTrits;
-        const bool ok = readTrits(s + j * kLimbTrits, rest < kLimbTrits ? rest : kLimbTrits, limbs[j]);
+    int j = 0;
+    for (; (j + 1) * kLimbTrits <= count; ++j) {
+        const bool ok = readTrits(s + j * kLimbTrits, kLimbTrits, limbs[j]);
+        valid = valid && ok;
+    }
+    if (j * kLimbTrits < count) {
+        const bool ok = readTrits(s + j * kLimbTrits, count - j * kLimbTrits, limbs[j]);
         valid = valid && ok;
     }
     return valid;
 }
 
 void writeLimbs(trit* s, int count, const limb* limbs) {
-    for (int j = 0; j * kLimbTrits < count; ++j) {
-        const int rest = count - j * kLimbTrits;
-        writeTrits(s + j * kLimbTrits, rest < kLimbTrits ? rest : kLimbTrits, limbs[j]);
-    }
+    int j = 0;
+    for (; (j + 1) * kLimbTrits <= count; ++j) writeTrits(s + j * kLimbTrits, kLimbTrits, limbs[j]);
+    if (j * kLimbTrits < count) writeTrits(s + j * kLimbTrits, count - j * kLimbTrits, limbs[j]);
 }
 
 limb addLimbs(limb* out, const limb* a, limb f, const limb* b, int limbs) {
