@@ -52,6 +52,15 @@ def check(name, instruction, lines):
             if applied is None or m.group(1) != applied or held.get(gpr(m.group(2))) != DST:
                 return f"{name}: {line!r} does not store the result to dst"
             return None
+        # A register copied to another (as instrumented builds do) takes its argument along;
+        # any other instruction that writes a register leaves it holding none.
+        m = re.match(r"mov[lq]?\s+%(\w+),\s*%(\w+)$", line)
+        if m:
+            held[gpr(m.group(2))] = held.get(gpr(m.group(1)))
+            continue
+        m = re.search(r",\s*%(\w+)$", line)
+        if m and not line.startswith(("cmp", "test")):
+            held.pop(gpr(m.group(1)), None)
     return f"{name}: no {instruction} followed by a store to dst in {lines}"
 
 

@@ -14,6 +14,7 @@
 #include "trits.h"
 #include "words/convert.h"
 #include "words/radix3.h"
+#include "words/value.h"
 #include "words/lengths.h"
 #include "words/moves.h"
 #include "words/normalize.h"
@@ -333,6 +334,38 @@ TEST(Words, DivisionByPowersOfThreeMatchesPlainDivision) {
             if (round == 3) y = d;
             ASSERT_EQ(w::divPow3(y, k), static_cast<w::ulimb>(y / d)) << "k " << k;
         }
+    }
+}
+
+// Values of up to 40 trits, which with 32-bit limbs are two limbs' conversions put together:
+// both ways at every length, and the divisions by powers of three they are aligned with.
+TEST(Words, ValuesOfUpToFortyTrits) {
+    std::mt19937_64 rng(15);
+    for (int count = 0; count <= w::kValueTrits; ++count) {
+        const i64 top = static_cast<i64>(w::kMost64.most[count]);
+        for (int round = 0; round < 100; ++round) {
+            i64 v = round == 0 ? top : (round == 1 ? -top : 0);
+            if (round > 2 && top > 0) v = static_cast<i64>(rng() % (2 * static_cast<u64>(top) + 1) - static_cast<u64>(top));
+            Str s(static_cast<size_t>(count), 0);
+            w::writeValue(s.data(), count, v);
+            EXPECT_EQ(valueOf(s, count), v) << "count " << count;
+            i64 back = 12345;
+            EXPECT_TRUE(w::readValue(s.data(), count, back));
+            EXPECT_EQ(back, v) << "count " << count << show(s);
+            if (count < w::kValueTrits) {
+                // Rounding to nearest: the value of the trits that remain above position count.
+                const i64 big = static_cast<i64>(rng() % (2 * static_cast<u64>(w::kMost64.most[39]) + 1) -
+                                                 w::kMost64.most[39]);
+                Str t(40, 0);
+                w::writeValue(t.data(), 39, big);
+                EXPECT_EQ(w::roundDivValue(big, count), valueOf(Str(t.begin() + count, t.end()), 39 - count))
+                    << "big " << big << " k " << count;
+            }
+        }
+    }
+    for (int k = 0; k <= w::kWordTrits; ++k) {
+        for (const u64 x : {u64{0}, u64{1}, ~u64{0}, u64{1} << 63, u64{rng()}, u64{rng() >> 7}, u64{rng() >> 29}})
+            EXPECT_EQ(w::divPow3Value(x, k), x / w::kMost64.pow3[k]) << "x " << x << " k " << k;
     }
 }
 

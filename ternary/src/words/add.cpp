@@ -5,6 +5,7 @@
 #include "moves.h"
 #include "normalize.h"
 #include "operations.h"
+#include "value.h"
 
 namespace kestrom {
 namespace words {
@@ -13,12 +14,15 @@ namespace words {
 
 namespace {
 
-// Mantissas shorter than kWordTrits: the sum of two aligned mantissas fits one limb.
+// Short mantissas: the sum of two aligned mantissas fits one value V (a limb, or with 32-bit
+// limbs a 64-bit integer).
+template <typename V>
 bool addShort(trit* resExp, trit* resMant, int expLen, int n, trit* expA, trit* mantA,
               trit* expB, trit* mantB, trit* expScratch) {
-    limb a, b, ea, eb;
-    const bool validA = readTrits(mantA, n + 1, a);
-    const bool validB = readTrits(mantB, n + 1, b);
+    V a, b;
+    limb ea, eb;
+    const bool validA = readValue(mantA, n + 1, a);
+    const bool validB = readValue(mantB, n + 1, b);
     const bool validEA = readTrits(expA, expLen, ea);
     const bool validEB = readTrits(expB, expLen, eb);
     if (!(validA && validB && validEA && validEB) || mantA[n] != 0 || mantB[n] != 0 ||
@@ -34,14 +38,14 @@ bool addShort(trit* resExp, trit* resMant, int expLen, int n, trit* expA, trit* 
     } else if (ea < eb) {
         const limb k = eb - ea;
         dropLowTrits(mantA, n, k);
-        a = k > n ? 0 : roundDivPow3(a, k);
+        a = k > n ? 0 : roundDivValue(a, k);
     } else if (ea > eb) {
         const limb k = ea - eb;
         dropLowTrits(mantB, n, k);
-        b = k > n ? 0 : roundDivPow3(b, k);
+        b = k > n ? 0 : roundDivValue(b, k);
         e = ea;
     }
-    storeNormalized(resExp, resMant, expLen, n, a + b, e);
+    storeNormalized(resExp, resMant, expLen, n, static_cast<V>(a + b), e);
     return true;
 }
 
@@ -91,7 +95,11 @@ bool addWords(trit* resExp, trit* resMant, int expLen, int mantLen, trit* expA, 
               trit* expB, trit* mantB, trit* expScratch) {
     if (!takesLengths(expLen, mantLen, 1)) return false;
     if (isShort(mantLen))
-        return addShort(resExp, resMant, expLen, mantLen, expA, mantA, expB, mantB, expScratch);
+        return addShort<limb>(resExp, resMant, expLen, mantLen, expA, mantA, expB, mantB, expScratch);
+#if KESTROM_LIMB_BITS == 32
+    if (isMedium(mantLen))
+        return addShort<i64>(resExp, resMant, expLen, mantLen, expA, mantA, expB, mantB, expScratch);
+#endif
     return addLong(resExp, resMant, expLen, mantLen, expA, mantA, expB, mantB, expScratch);
 }
 

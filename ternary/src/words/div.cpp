@@ -5,6 +5,9 @@
 #include "moves.h"
 #include "normalize.h"
 #include "operations.h"
+#include "value.h"
+
+#include <type_traits>
 
 namespace kestrom {
 namespace words {
@@ -43,34 +46,37 @@ bool checkRest(int expLen, int n, const trit* expA, const trit* expB, const trit
     return true;
 }
 
-// Mantissas shorter than kWordTrits: the remainder, below 3d, fits one limb, and so does |Q|.
+// Short mantissas: the remainder, below 3d, fits one value V (a limb, or with 32-bit limbs a
+// 64-bit integer), and so does |Q|.
+template <typename V>
 bool divShort(trit* resExp, trit* resMant, int expLen, int n, const trit* expA, trit* mantA,
               const trit* expB, const trit* mantB, const trit* quotA, const trit* quotB,
               const trit* mantScratch, const trit* expScratch) {
-    limb a, b;
+    V a, b;
     i64 e;
-    const bool validA = readTrits(mantA, n + 1, a);
-    const bool validB = readTrits(mantB, n, b);
+    const bool validA = readValue(mantA, n + 1, a);
+    const bool validB = readValue(mantB, n, b);
     if (!(validA && validB) ||
         !checkRest(expLen, n, expA, expB, mantA, mantB, quotA, quotB, mantScratch, expScratch, e))
         return false;
 
-    const limb d = b < 0 ? -b : b;
-    const limb t = static_cast<limb>(most(n - 2));
-    const limb low = d - t, high = d + t;
+    const V d = b < 0 ? -b : b;
+    const V t = mostOf<V>(n - 2);
+    const V low = d - t, high = d + t;
     // One position per pass: the remainder's magnitude picks s, the new remainder is
-    // 3 * sign * (|R| - s*d). Q is summed modulo 2^W (|Q| < 3^(mantLen+1) may pass 2^(W-1));
+    // 3 * sign * (|R| - s*d). Q is summed modulo 2^64 (|Q| < 3^(mantLen+1) may pass 2^63);
     // its sign is that of its first non-zero digit, as the lower digits cannot outweigh it.
-    limb r = a;
-    ulimb q = 0;
-    limb first = 0;
+    using U = typename std::make_unsigned<V>::type;
+    V r = a;
+    U q = 0;
+    V first = 0;
     for (int p = n; p >= 0; --p) {
-        const limb mag = r < 0 ? -r : r;
-        const limb x = mag > high ? mag - 2 * d : (mag >= low ? mag - d : mag);
-        const limb s = mag > high ? 2 : (mag >= low ? 1 : 0);
-        const limb digit = r < 0 ? -s : s;
+        const V mag = r < 0 ? -r : r;
+        const V x = mag > high ? mag - 2 * d : (mag >= low ? mag - d : mag);
+        const V s = mag > high ? 2 : (mag >= low ? 1 : 0);
+        const V digit = r < 0 ? -s : s;
         r = r < 0 ? -3 * x : 3 * x;
-        q = 3 * q + static_cast<ulimb>(digit);
+        q = 3 * q + static_cast<U>(digit);
         first = first != 0 ? first : digit;
     }
     if (b < 0) {
@@ -78,8 +84,8 @@ bool divShort(trit* resExp, trit* resMant, int expLen, int n, const trit* expA, 
         first = -first;
     }
     const bool negative = first < 0;
-    storeQuotient(resExp, resMant, expLen, n, negative ? 0 - q : q, negative, e);
-    writeTrits(mantA, n + 1, r);
+    storeQuotient<V>(resExp, resMant, expLen, n, negative ? 0 - q : q, negative, e);
+    writeValue(mantA, n + 1, r);
     return true;
 }
 
@@ -300,8 +306,13 @@ bool divWords(trit* resExp, trit* resMant, int expLen, int mantLen, trit* expA, 
               trit* expScratch) {
     if (!takesLengths(expLen, mantLen, 2)) return false;
     if (isShort(mantLen))
-        return divShort(resExp, resMant, expLen, mantLen, expA, mantA, expB, mantB, quotA, quotB,
-                        mantScratch, expScratch);
+        return divShort<limb>(resExp, resMant, expLen, mantLen, expA, mantA, expB, mantB, quotA,
+                              quotB, mantScratch, expScratch);
+#if KESTROM_LIMB_BITS == 32
+    if (isMedium(mantLen))
+        return divShort<i64>(resExp, resMant, expLen, mantLen, expA, mantA, expB, mantB, quotA,
+                             quotB, mantScratch, expScratch);
+#endif
     return divLong(resExp, resMant, expLen, mantLen, expA, mantA, expB, mantB, quotA, quotB,
                    mantScratch, expScratch);
 }

@@ -3,6 +3,7 @@
 
 #include "convert.h"
 #include "moves.h"
+#include "value.h"
 
 namespace kestrom {
 namespace words {
@@ -40,21 +41,22 @@ i64 wrapFar(i64 x, int trits) {
     return x;
 }
 
-void storeNormalized(trit* resExp, trit* resMant, int expLen, int mantLen, limb s, i64 e) {
-    const ulimb mag = magnitude(s);
-    if (mag > most(mantLen)) {
+template <typename V>
+void storeNormalized(trit* resExp, trit* resMant, int expLen, int mantLen, V s, i64 e) {
+    const u64 mag = s < 0 ? 0 - static_cast<u64>(s) : static_cast<u64>(s);
+    if (mag > kMost64.most[mantLen]) {
         // The sum reached the guard: one trit is dropped and the exponent grows by one.
-        writeTrits(resMant, mantLen + 1, roundDivPow3(s, 1));
+        writeValue(resMant, mantLen + 1, roundDivValue(s, 1));
         storeExponent(resExp, expLen, e + 1);
         return;
     }
     if (mag == 0) {
-        writeTrits(resMant, mantLen + 1, 0);
+        writeValue(resMant, mantLen + 1, s);
         storeZeroExponent(resExp, expLen, e);
         return;
     }
-    const int z = mantLen - tritsOf(mag);  // leading zero trits, moved out at the top
-    writeTrits(resMant, mantLen + 1, s * static_cast<limb>(pow3(z)));
+    const int z = mantLen - tritsOfValue(mag);  // leading zero trits, moved out at the top
+    writeValue(resMant, mantLen + 1, static_cast<V>(s * static_cast<V>(kMost64.pow3[z])));
     storeExponent(resExp, expLen, e - z);
 }
 
@@ -88,19 +90,25 @@ void normalizeFrom(trit* resExp, trit* resMant, int expLen, int mantLen, const t
     }
 }
 
-void storeQuotient(trit* resExp, trit* resMant, int expLen, int mantLen, ulimb mag,
-                   bool negative, i64 e) {
-    const auto withSign = [negative](ulimb m) {
-        return negative ? -static_cast<limb>(m) : static_cast<limb>(m);
+template <typename V>
+void storeQuotient(trit* resExp, trit* resMant, int expLen, int mantLen, u64 mag, bool negative,
+                   i64 e) {
+    const auto withSign = [negative](u64 m) {
+        return negative ? -static_cast<V>(m) : static_cast<V>(m);
     };
-    if (mag > most(mantLen + 1)) {
-        writeTrits(resMant, mantLen, withSign((mag + 4) / 9));
+    // Quotients by 9 and 3: a constant division where the value is a limb.
+    const auto divide = [](u64 m, int k) {
+        if (sizeof(V) == sizeof(limb)) return static_cast<u64>(static_cast<ulimb>(m) / (k == 2 ? 9u : 3u));
+        return divPow3Value(m, k);
+    };
+    if (mag > kMost64.most[mantLen + 1]) {
+        writeValue(resMant, mantLen, withSign(divide(mag + 4, 2)));
         storeExponent(resExp, expLen, e + 2);
-    } else if (mag > most(mantLen)) {
-        writeTrits(resMant, mantLen + 1, withSign((mag + 1) / 3));
+    } else if (mag > kMost64.most[mantLen]) {
+        writeValue(resMant, mantLen + 1, withSign(divide(mag + 1, 1)));
         storeExponent(resExp, expLen, e + 1);
-    } else if (mag > most(mantLen - 1)) {
-        writeTrits(resMant, mantLen, withSign(mag));
+    } else if (mag > kMost64.most[mantLen - 1]) {
+        writeValue(resMant, mantLen, withSign(mag));
         storeExponent(resExp, expLen, e);
     } else {
         clearTrits(resMant, mantLen);
@@ -124,6 +132,14 @@ void storeQuotientFrom(trit* resExp, trit* resMant, int expLen, int mantLen, con
         storeZeroExponent(resExp, expLen, e);
     }
 }
+
+// The value types of the short paths: limbs, and with 32-bit limbs also 64-bit integers.
+template void storeNormalized<limb>(trit*, trit*, int, int, limb, i64);
+template void storeQuotient<limb>(trit*, trit*, int, int, u64, bool, i64);
+#if KESTROM_LIMB_BITS == 32
+template void storeNormalized<i64>(trit*, trit*, int, int, i64, i64);
+template void storeQuotient<i64>(trit*, trit*, int, int, u64, bool, i64);
+#endif
 
 }  // namespace words
 }  // namespace kestrom

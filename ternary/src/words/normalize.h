@@ -23,9 +23,11 @@ inline i64 wrap(i64 x, int trits) {
     return wrapFar(x, trits);
 }
 
-// For add and mul, the raw mantissa a single limb: s (|s| <= most(mantLen+1)) with exponent e;
-// writes resMant[0 ... mantLen] and resExp[0 ... expLen]. mantLen < kWordTrits.
-void storeNormalized(trit* resExp, trit* resMant, int expLen, int mantLen, limb s, i64 e);
+// For add and mul, the raw mantissa a single value (value.h): s (|s| <= most(mantLen+1)) with
+// exponent e; writes resMant[0 ... mantLen] and resExp[0 ... expLen]. mantLen < kValueTrits,
+// and < kWordTrits for a limb.
+template <typename V>
+void storeNormalized(trit* resExp, trit* resMant, int expLen, int mantLen, V s, i64 e);
 
 // For add and mul, the raw mantissa already in resMant[0 ... mantLen] with `used` significant
 // trits (0 ... mantLen+1): shifted in place to normalized form, the exponent e adjusted.
@@ -39,9 +41,10 @@ void normalizeFrom(trit* resExp, trit* resMant, int expLen, int mantLen, const t
 // For div, the quotient Q of mantLen+2 trits: its top non-zero trit at mantLen+1, mantLen or
 // mantLen-1 gives the mantissa Q shifted down by 2, 1 or 0 and the exponent e raised as much;
 // a quotient below that gives zero. As normalizeQuotient, resMant[mantLen] is written only in
-// the middle case. Q as a single limb's magnitude and sign (mantLen < kWordTrits) ...
-void storeQuotient(trit* resExp, trit* resMant, int expLen, int mantLen, ulimb mag,
-                   bool negative, i64 e);
+// the middle case. Q as a single value's magnitude and sign (as storeNormalized) ...
+template <typename V>
+void storeQuotient(trit* resExp, trit* resMant, int expLen, int mantLen, u64 mag, bool negative,
+                   i64 e);
 // ... or as the trits quot[0 ... mantLen+1] with `used` significant trits.
 void storeQuotientFrom(trit* resExp, trit* resMant, int expLen, int mantLen, const trit* quot,
                        int used, i64 e);
