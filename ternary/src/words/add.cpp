@@ -14,6 +14,13 @@ namespace words {
 
 namespace {
 
+// What the trit-level sum reads beyond valid trits: zero operand guards (the sum takes them
+// in), the result exponent's guard (the normalization adds into it) and clear scratch.
+bool checkRest(int expLen, int n, const trit* resExp, const trit* mantA, const trit* mantB,
+               const trit* expScratch) {
+    return mantA[n] == 0 && mantB[n] == 0 && resExp[expLen] == 0 && allZero(expScratch + 1, expLen);
+}
+
 // Short mantissas: the sum of two aligned mantissas fits one value V (a limb, or with 32-bit
 // limbs a 64-bit integer).
 template <typename V>
@@ -25,8 +32,8 @@ bool addShort(trit* resExp, trit* resMant, int expLen, int n, trit* expA, trit* 
     const bool validB = readValue(mantB, n + 1, b);
     const bool validEA = readTrits(expA, expLen, ea);
     const bool validEB = readTrits(expB, expLen, eb);
-    if (!(validA && validB && validEA && validEB) || mantA[n] != 0 || mantB[n] != 0 ||
-        resExp[expLen] != 0 || !allZero(expScratch + 1, expLen))
+    if (!(validA && validB && validEA && validEB) ||
+        !checkRest(expLen, n, resExp, mantA, mantB, expScratch))
         return false;
 
     // Alignment: dropping k low trits rounds to nearest, which is one division by 3^k.
@@ -64,8 +71,8 @@ bool addLong(trit* resExp, trit* resMant, int expLen, int n, trit* expA, trit* m
     const bool validB = readLimbs(mantB, n + 1, b);
     const bool validEA = readTrits(expA, expLen, ea);
     const bool validEB = readTrits(expB, expLen, eb);
-    if (!(validA && validB && validEA && validEB) || mantA[n] != 0 || mantB[n] != 0 ||
-        resExp[expLen] != 0 || !allZero(expScratch + 1, expLen))
+    if (!(validA && validB && validEA && validEB) ||
+        !checkRest(expLen, n, resExp, mantA, mantB, expScratch))
         return false;
 
     const int limbs = limbsFor(n + 1);

@@ -58,6 +58,21 @@ KESTROM_INLINE void storeShort(trit* p, u64 x, int count) {
     if (count & 1) *p = static_cast<trit>(static_cast<signed char>(x));
 }
 
+// Writes s[0 ... count-1] (9 <= count <= 40) from w, eight trit bytes a word, w[j] for trits
+// 8j ... 8j+7.
+KESTROM_INLINE void storeChunks(trit* s, int count, const u64* w) {
+    const int full = (count - 1) / 8;   // whole chunks below the last one, 1 ... 4
+    const int rest = count - 8 * full;  // 1 ... 8 trits in the last one
+    // Chunk by chunk, not a loop: compilers turn such loops into calls of memcpy.
+    store8(s, w[0]);
+    if (full >= 2) store8(s + 8, w[1]);
+    if (full >= 3) store8(s + 16, w[2]);
+    if (full >= 4) store8(s + 24, w[3]);
+    // The last, partial chunk goes out in one store that also rewrites the top of the one below.
+    const u64 top = rest == 8 ? w[full] : (w[full - 1] >> (8 * rest)) | (w[full] << (8 * (8 - rest)));
+    store8(s + count - 8, top);
+}
+
 // Four trit bytes -> their base-3 digit value 0 ... 80, with the same check as below.
 KESTROM_INLINE u32 quadDigits(u32 x, u32& bad) {
     const u32 y = ((x & 0x7f7f7f7fu) + 0x01010101u) ^ (x & 0x80808080u);

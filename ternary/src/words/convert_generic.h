@@ -48,8 +48,6 @@ KESTROM_INLINE void writeTrits(trit* s, int count, limb v) {
             storeShort(s, spread6561(static_cast<u32>(u)), count);
         return;
     }
-    const int full = (count - 1) / 8;
-    const int rest = count - 8 * full;
     // The base-6561 digits of u, each from its own division by a constant.
     u64 w[5] = {};
     const ulimb q1 = u / 6561u;
@@ -68,14 +66,7 @@ KESTROM_INLINE void writeTrits(trit* s, int count, limb v) {
         w[3] = spread6561(static_cast<u32>(q3 - q4 * 6561u));
         w[4] = spread6561(static_cast<u32>(q4));
     }
-    // Chunk by chunk, not a loop: compilers turn such loops into calls of memcpy.
-    store8(s, w[0]);
-    if (full >= 2) store8(s + 8, w[1]);
-    if (full >= 3) store8(s + 16, w[2]);
-    if (full >= 4) store8(s + 24, w[3]);
-    // The last, partial chunk goes out in one store that also rewrites the top of the one below.
-    const u64 top = rest == 8 ? w[full] : (w[full - 1] >> (8 * rest)) | (w[full] << (8 * (8 - rest)));
-    store8(s + count - 8, top);
+    storeChunks(s, count, w);
 }
 
 }  // namespace words

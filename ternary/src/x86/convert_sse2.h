@@ -117,8 +117,6 @@ KESTROM_INLINE void writeTrits(trit* s, int count, limb v) {
             storeShort(s, spread6561(static_cast<u32>(u)), count);
         return;
     }
-    const int full = (count - 1) / 8;
-    const int rest = count - 8 * full;
     // Base 3^16 digits of u, each spread to sixteen trits in one register.
     alignas(16) u64 w[6];
     if (count <= 16) {
@@ -133,14 +131,7 @@ KESTROM_INLINE void writeTrits(trit* s, int count, limb v) {
         }
         _mm_store_si128(reinterpret_cast<__m128i*>(w + 2), spread16(q1 - q2 * 43046721u));
     }
-    // Chunk by chunk, not a loop: compilers turn such loops into calls of memcpy.
-    store8(s, w[0]);
-    if (full >= 2) store8(s + 8, w[1]);
-    if (full >= 3) store8(s + 16, w[2]);
-    if (full >= 4) store8(s + 24, w[3]);
-    // The last, partial chunk goes out in one store that also rewrites the top of the one below.
-    const u64 top = rest == 8 ? w[full] : (w[full - 1] >> (8 * rest)) | (w[full] << (8 * (8 - rest)));
-    store8(s + count - 8, top);
+    storeChunks(s, count, w);
 }
 
 }  // namespace words
