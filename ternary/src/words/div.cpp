@@ -7,8 +7,6 @@
 #include "operations.h"
 #include "value.h"
 
-#include <type_traits>
-
 namespace kestrom {
 namespace words {
 
@@ -66,7 +64,7 @@ bool divShort(trit* resExp, trit* resMant, int expLen, int n, const trit* expA, 
     // One position per pass: the remainder's magnitude picks s, the new remainder is
     // 3 * sign * (|R| - s*d). Q is summed modulo 2^64 (|Q| < 3^(mantLen+1) may pass 2^63);
     // its sign is that of its first non-zero digit, as the lower digits cannot outweigh it.
-    using U = typename std::make_unsigned<V>::type;
+    using U = typename UnsignedOf<V>::type;
     V r = a;
     U q = 0;
     V first = 0;
