@@ -19,8 +19,8 @@ inline bool takesLengths(int expLen, int mantLen, int shortestMant) {
 
 inline bool isShort(int mantLen) { return mantLen < kWordTrits; }
 
-// With 32-bit limbs, add and div take mantissas of 20 to 39 trits as single 64-bit integers
-// too (value.h): their arithmetic needs no product wider than that.
+// With 32-bit limbs, mantissas of 20 to 39 trits are single 64-bit integers too (value.h);
+// mul takes them as two digits of 20 trits.
 inline bool isMedium(int mantLen) { return kLimbBits == 32 && mantLen < 40; }
 
 }  // namespace words

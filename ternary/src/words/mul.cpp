@@ -5,6 +5,7 @@
 #include "moves.h"
 #include "normalize.h"
 #include "operations.h"
+#include "value.h"
 
 namespace kestrom {
 namespace words {
@@ -50,6 +51,44 @@ bool mulShort(trit* resExp, trit* resMant, int expLen, int n, const trit* expA,
     storeNormalized(resExp, resMant, expLen, n, window, e);
     return true;
 }
+
+#if KESTROM_LIMB_BITS == 32
+
+// With 32-bit limbs, mantissas of 20 to 39 trits: each operand as two digits of 20 trits,
+// x = x1 * R + x0 (R = 3^20, both digits balanced), so that the three columns of the product
+// fit 64 bits; carried into balanced digits, they are the trits of the product, 20 at a time,
+// and the window is the digits' trits above position n-1.
+bool mulMedium(trit* resExp, trit* resMant, int expLen, int n, const trit* expA,
+               const trit* mantA, const trit* expB, const trit* mantB, const trit* expScratch,
+               const trit* mantScratch) {
+    limb a0, a1, b0, b1;
+    i64 e;
+    const bool validA0 = readTrits(mantA, kWordTrits, a0);
+    const bool validA1 = readTrits(mantA + kWordTrits, n - kWordTrits, a1);
+    const bool validB0 = readTrits(mantB, kWordTrits, b0);
+    const bool validB1 = readTrits(mantB + kWordTrits, n - kWordTrits, b1);
+    if (!(validA0 && validA1 && validB0 && validB1) ||
+        !readExponents(expLen, n, expA, expB, resMant, expScratch, mantScratch, e))
+        return false;
+    const i64 r = static_cast<i64>(pow3(kWordTrits));
+    const i64 c0 = static_cast<i64>(a0) * b0;
+    const i64 q0 = roundDivValue(c0, kWordTrits);
+    const i64 x0 = c0 - q0 * r;
+    const i64 c1 = static_cast<i64>(a0) * b1 + static_cast<i64>(a1) * b0 + q0;
+    const i64 q1 = roundDivValue(c1, kWordTrits);
+    const i64 x1 = c1 - q1 * r;
+    const i64 x2 = static_cast<i64>(a1) * b1 + q1;
+    const int k = n - 1;  // 19 ... 38
+    const i64 window = k >= kWordTrits
+                           ? x2 * static_cast<i64>(kMost64.pow3[2 * kWordTrits - k]) +
+                                 roundDivValue(x1, k - kWordTrits)
+                           : x2 * static_cast<i64>(kMost64.pow3[2 * kWordTrits - k]) +
+                                 x1 * static_cast<i64>(pow3(kWordTrits - k)) + roundDivValue(x0, k);
+    storeNormalized(resExp, resMant, expLen, n, window, e);
+    return true;
+}
+
+#endif
 
 // A column of the product of two mantissas of canonical limbs, plus the carry into it, divides
 // by the radix into a quotient that fits an unsigned limb (see divPow3).
@@ -111,6 +150,11 @@ bool mulWords(trit* resExp, trit* resMant, int expLen, int mantLen, trit* expA, 
     if (isShort(mantLen))
         return mulShort(resExp, resMant, expLen, mantLen, expA, mantA, expB, mantB, expScratch,
                         mantScratch);
+#if KESTROM_LIMB_BITS == 32
+    if (isMedium(mantLen))
+        return mulMedium(resExp, resMant, expLen, mantLen, expA, mantA, expB, mantB, expScratch,
+                         mantScratch);
+#endif
     return mulLong(resExp, resMant, expLen, mantLen, expA, mantA, expB, mantB, expScratch,
                    mantScratch);
 }
