@@ -126,6 +126,15 @@ KESTROM_INLINE u64 spread6561(u32 c) {
     return kSpread81.packed[c - 81 * hi] | (static_cast<u64>(kSpread81.packed[hi]) << 32);
 }
 
+// Writes the count trits (0 <= count <= 8) of c - (3^count - 1) / 2, c < 3^count: the digits of
+// c are the trits plus one.
+KESTROM_INLINE void storeOctet(trit* s, int count, u32 c) {
+    if (count == 8)
+        store8(s, spread6561(c));
+    else
+        storeShort(s, spread6561(c), count);
+}
+
 }  // namespace bytes
 }  // namespace words
 }  // namespace kestrom

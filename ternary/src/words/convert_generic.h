@@ -42,10 +42,7 @@ KESTROM_INLINE void writeTrits(trit* s, int count, limb v) {
     using namespace bytes;
     const ulimb u = static_cast<ulimb>(v) + most(count);  // its base-3 digits are the trits + 1
     if (count <= 8) {
-        if (count == 8)
-            store8(s, spread6561(static_cast<u32>(u)));
-        else
-            storeShort(s, spread6561(static_cast<u32>(u)), count);
+        storeOctet(s, count, static_cast<u32>(u));
         return;
     }
     // The base-6561 digits of u, each from its own division by a constant.

@@ -111,10 +111,7 @@ KESTROM_INLINE void writeTrits(trit* s, int count, limb v) {
     using namespace sse2;
     const ulimb u = static_cast<ulimb>(v) + most(count);  // its base-3 digits are the trits + 1
     if (count <= 8) {
-        if (count == 8)
-            store8(s, spread6561(static_cast<u32>(u)));
-        else
-            storeShort(s, spread6561(static_cast<u32>(u)), count);
+        storeOctet(s, count, static_cast<u32>(u));
         return;
     }
     // Base 3^16 digits of u, each spread to sixteen trits in one register.
