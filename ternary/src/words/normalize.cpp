@@ -46,7 +46,8 @@ void storeNormalized(trit* resExp, trit* resMant, int expLen, int mantLen, V s, 
     const u64 mag = s < 0 ? 0 - static_cast<u64>(s) : static_cast<u64>(s);
     if (mag > kMost64.most[mantLen]) {
         // The sum reached the guard: one trit is dropped and the exponent grows by one.
-        writeValue(resMant, mantLen + 1, roundDivValue(s, 1));
+        const V third = static_cast<V>(divSmallPow3<V>(mag + 1, 1));
+        writeValue(resMant, mantLen + 1, s < 0 ? -third : third);
         storeExponent(resExp, expLen, e + 1);
         return;
     }
@@ -96,16 +97,11 @@ void storeQuotient(trit* resExp, trit* resMant, int expLen, int mantLen, u64 mag
     const auto withSign = [negative](u64 m) {
         return negative ? -static_cast<V>(m) : static_cast<V>(m);
     };
-    // Quotients by 9 and 3: a constant division where the value is a limb.
-    const auto divide = [](u64 m, int k) {
-        if (sizeof(V) == sizeof(limb)) return static_cast<u64>(static_cast<ulimb>(m) / (k == 2 ? 9u : 3u));
-        return divPow3Value(m, k);
-    };
     if (mag > kMost64.most[mantLen + 1]) {
-        writeValue(resMant, mantLen, withSign(divide(mag + 4, 2)));
+        writeValue(resMant, mantLen, withSign(divSmallPow3<V>(mag + 4, 2)));
         storeExponent(resExp, expLen, e + 2);
     } else if (mag > kMost64.most[mantLen]) {
-        writeValue(resMant, mantLen + 1, withSign(divide(mag + 1, 1)));
+        writeValue(resMant, mantLen + 1, withSign(divSmallPow3<V>(mag + 1, 1)));
         storeExponent(resExp, expLen, e + 1);
     } else if (mag > kMost64.most[mantLen - 1]) {
         writeValue(resMant, mantLen, withSign(mag));

@@ -72,18 +72,22 @@ KESTROM_INLINE limb roundDivPow3(wide x, int k) {
     return negative ? -static_cast<limb>(q) : static_cast<limb>(q);
 }
 
-// The number of trits a magnitude needs, the smallest c with mag <= most(c); 0 for 0. From
-// its bit length: 3^c / 2 is near 2^bits for c = bits * log3(2), give or take one.
-KESTROM_INLINE int tritsOf(ulimb mag) {
+// The number of trits a magnitude needs, the smallest c with mag <= most[c]; 0 for 0, and
+// mag <= most[maxTrits]. From its bit length: 3^c / 2 is near 2^bits for c = bits * log3(2),
+// give or take one. U is ulimb or u64, most its table of (3^k - 1) / 2.
+template <typename U>
+KESTROM_INLINE int tritsOfMagnitude(U mag, const U* most, int maxTrits) {
     if (mag == 0) return 0;
-    const int bits = kLimbBits - (kLimbBits == 64 ? __builtin_clzll(static_cast<u64>(mag))
-                                                   : __builtin_clz(static_cast<u32>(mag)));
+    const int bits = sizeof(U) == 8 ? 64 - __builtin_clzll(static_cast<u64>(mag))
+                                    : 32 - __builtin_clz(static_cast<u32>(mag));
     int c = ((bits + 1) * 1292) >> 11;  // 1292 / 2048 = 0.6309 ~ log3(2)
-    if (c > kWordTrits) c = kWordTrits;
-    while (c < kWordTrits && mag > most(c)) ++c;
-    while (c > 0 && mag <= most(c - 1)) --c;
+    if (c > maxTrits) c = maxTrits;
+    while (c < maxTrits && mag > most[c]) ++c;
+    while (c > 0 && mag <= most[c - 1]) --c;
     return c;
 }
+
+KESTROM_INLINE int tritsOf(ulimb mag) { return tritsOfMagnitude(mag, kRadix3.most, kWordTrits); }
 
 }  // namespace words
 }  // namespace kestrom

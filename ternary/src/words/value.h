@@ -46,16 +46,8 @@ KESTROM_INLINE V mostOf(int k) {
     return static_cast<V>(kMost64.most[k]);
 }
 
-// The number of trits a magnitude needs, the smallest c with mag <= most(c); 0 for 0.
-KESTROM_INLINE int tritsOfValue(u64 mag) {
-    if (mag == 0) return 0;
-    const int bits = 64 - __builtin_clzll(mag);
-    int c = ((bits + 1) * 1292) >> 11;  // 1292 / 2048 = 0.6309 ~ log3(2)
-    if (c > kValueTrits) c = kValueTrits;
-    while (c < kValueTrits && mag > kMost64.most[c]) ++c;
-    while (c > 0 && mag <= kMost64.most[c - 1]) --c;
-    return c;
-}
+// The number of trits a magnitude needs, up to kValueTrits.
+KESTROM_INLINE int tritsOfValue(u64 mag) { return tritsOfMagnitude(mag, kMost64.most, kValueTrits); }
 
 // floor(x / 3^k) for any x below 2^64, 0 <= k <= kWordTrits: with 32-bit limbs the high word
 // is divided first, then the remainder and the low word (each quotient fits 32 bits).
@@ -66,6 +58,14 @@ KESTROM_INLINE u64 divPow3Value(u64 x, int k) {
     const u32 qh = high / d;
     const u32 low = static_cast<u32>(divPow3((static_cast<u64>(high - qh * d) << 32) | static_cast<u32>(x), k));
     return (static_cast<u64>(qh) << 32) | low;
+}
+
+// floor(m / 3^k) for k = 1 or 2 (the normalization's shifts): a constant division where the
+// value type is a limb, divPow3Value otherwise.
+template <typename V>
+KESTROM_INLINE u64 divSmallPow3(u64 m, int k) {
+    if (sizeof(V) == sizeof(limb)) return static_cast<ulimb>(m) / (k == 2 ? 9u : 3u);
+    return divPow3Value(m, k);
 }
 
 // x / 3^k rounded to nearest, 0 <= k < kValueTrits, for a value type V.
