@@ -7,6 +7,10 @@
 #include "operations.h"
 #include "value.h"
 
+#if KESTROM_SSE2
+#include "../x86/trit_sum.h"
+#endif
+
 namespace kestrom {
 namespace words {
 
@@ -56,6 +60,40 @@ bool addShort(trit* resExp, trit* resMant, int expLen, int n, trit* expA, trit* 
     return true;
 }
 
+#if KESTROM_SSE2
+
+// Longer mantissas on x86: the alignment moves the trits of the caller's array, as the
+// operation documents, and the sum is formed on the trits themselves.
+bool addLong(trit* resExp, trit* resMant, int expLen, int n, trit* expA, trit* mantA,
+             trit* expB, trit* mantB, trit* expScratch) {
+    limb ea, eb;
+    bool nonzeroA, nonzeroB;
+    const bool validAB = sse2::scanTrits(mantA, mantB, n + 1, nonzeroA, nonzeroB);
+    const bool validEA = readTrits(expA, expLen, ea);
+    const bool validEB = readTrits(expB, expLen, eb);
+    if (!(validAB && validEA && validEB) ||
+        !checkRest(expLen, n, resExp, mantA, mantB, expScratch))
+        return false;
+
+    i64 e = eb;
+    if (!nonzeroA) {
+        e = eb;
+    } else if (!nonzeroB) {
+        e = ea;
+    } else if (ea < eb) {
+        dropLowTrits(mantA, n, eb - ea);
+    } else if (ea > eb) {
+        dropLowTrits(mantB, n, ea - eb);
+        e = ea;
+    }
+    // Both guards are zero, so the sum fits the n+1 trits.
+    const int used = sse2::sumTrits(resMant, mantA, mantB, n + 1);
+    normalizeInPlace(resExp, resMant, expLen, n, used, e);
+    return true;
+}
+
+#else
+
 bool isZero(const limb* x, int limbs) {
     limb any = 0;
     for (int j = 0; j < limbs; ++j) any |= x[j];
@@ -95,6 +133,8 @@ bool addLong(trit* resExp, trit* resMant, int expLen, int n, trit* expA, trit* m
     normalizeInPlace(resExp, resMant, expLen, n, significantTrits(a, limbs), e);
     return true;
 }
+
+#endif
 
 }  // namespace
 
