@@ -21,6 +21,17 @@ KESTROM_INLINE u64 load8(const trit* p) {
 
 KESTROM_INLINE void store8(trit* p, u64 x) { __builtin_memcpy(p, &x, 8); }
 
+// Sixteen trit bytes as one vector (one register on every x86 target), for moves.
+typedef unsigned char Bytes16 __attribute__((vector_size(16)));
+
+KESTROM_INLINE Bytes16 load16(const trit* p) {
+    Bytes16 x;
+    __builtin_memcpy(&x, p, 16);
+    return x;
+}
+
+KESTROM_INLINE void store16(trit* p, Bytes16 x) { __builtin_memcpy(p, &x, 16); }
+
 // Up to eight trits as the bytes of a word, the missing top ones zero. count 0 ... 8.
 KESTROM_INLINE u64 loadShort(const trit* p, int count) {
     if (count >= 4) {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// Moves of whole trits within and between trit strings, eight bytes at a time: the alignment
+// Moves of whole trits within and between trit strings, sixteen bytes at a time: the alignment
 // and normalization shifts of the word level, which are moves rather than arithmetic.
 #ifndef KESTROM_WORDS_MOVES_H
 #define KESTROM_WORDS_MOVES_H
