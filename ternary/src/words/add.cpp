@@ -5,6 +5,7 @@
 #include "moves.h"
 #include "normalize.h"
 #include "operations.h"
+#include "pairs.h"
 #include "value.h"
 
 #if KESTROM_SSE2
@@ -32,11 +33,9 @@ bool addShort(trit* resExp, trit* resMant, int expLen, int n, trit* expA, trit* 
               trit* expB, trit* mantB, trit* expScratch) {
     V a, b;
     limb ea, eb;
-    const bool validA = readValue(mantA, n + 1, a);
-    const bool validB = readValue(mantB, n + 1, b);
-    const bool validEA = readTrits(expA, expLen, ea);
-    const bool validEB = readTrits(expB, expLen, eb);
-    if (!(validA && validB && validEA && validEB) ||
+    const bool validAB = readPair(mantA, mantB, n + 1, a, b);
+    const bool validE = readPair(expA, expB, expLen, ea, eb);
+    if (!(validAB && validE) ||
         !checkRest(expLen, n, resExp, mantA, mantB, expScratch))
         return false;
 
@@ -69,9 +68,8 @@ bool addLong(trit* resExp, trit* resMant, int expLen, int n, trit* expA, trit* m
     limb ea, eb;
     bool nonzeroA, nonzeroB;
     const bool validAB = sse2::scanTrits(mantA, mantB, n + 1, nonzeroA, nonzeroB);
-    const bool validEA = readTrits(expA, expLen, ea);
-    const bool validEB = readTrits(expB, expLen, eb);
-    if (!(validAB && validEA && validEB) ||
+    const bool validE = readPair(expA, expB, expLen, ea, eb);
+    if (!(validAB && validE) ||
         !checkRest(expLen, n, resExp, mantA, mantB, expScratch))
         return false;
 

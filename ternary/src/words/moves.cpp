@@ -25,7 +25,7 @@ inline void moveShort(trit* dst, const trit* src, int count) {
 // overlaps the steps before it, loaded before any store: the bytes it rewrites get the values
 // they already have.
 
-void dropLowTrits(trit* buf, int len, long long k) {
+void dropLowTritsLong(trit* buf, int len, long long k) {
     const int kept = k > len ? 0 : static_cast<int>(len + 1 - k);
     const int shift = len + 1 - kept;
     if (kept >= 16) {

@@ -11,7 +11,22 @@ namespace words {
 
 // Moves buf[k ... len] down to buf[0 ... len-k] and clears the k positions above, as
 // shiftStrDown does k times; k >= len + 1 clears all len+1 positions. len >= 0, k >= 1.
-void dropLowTrits(trit* buf, int len, long long k);
+void dropLowTritsLong(trit* buf, int len, long long k);
+
+KESTROM_INLINE void dropLowTrits(trit* buf, int len, long long k) {
+    using namespace bytes;
+    if (len >= 8) {
+        dropLowTritsLong(buf, len, k);
+        return;
+    }
+    // Up to eight positions: one word, shifted.
+    const int count = len + 1;
+    const u64 x = k >= count ? 0 : loadShort(buf, count) >> (8 * k);
+    if (count == 8)
+        store8(buf, x);
+    else
+        storeShort(buf, x, count);
+}
 
 // Moves buf[0 ... len-k] up to buf[k ... len] and clears buf[0 ... k-1], as shiftStrUp does k
 // times; 0 <= k <= len.
