@@ -20,3 +20,35 @@ require_packages() {
     "${sudo[@]}" apt-get update
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
 }
+
+# Makes sure that 32-bit x86 Linux programs run: the i386 tests, and Wine for the Win32 ones.
+# Some x86-64 kernels are built without support for them; there they run under qemu-i386,
+# registered with the kernel's binfmt_misc as the interpreter of 32-bit x86 ELF files (and
+# much slower); i386_emulated is then 1. Needs gcc with -m32 (g++-multilib).
+i386_emulated=0
+require_i386_programs() {
+    local probe sudo=()
+    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+    probe=$(mktemp -d)
+    printf 'int main(void) { return 0; }\n' >"$probe/probe.c"
+    gcc -m32 "$probe/probe.c" -o "$probe/probe"
+    if ! "$probe/probe" 2>/dev/null; then
+        echo "this kernel does not run 32-bit x86 programs: they run under qemu-i386"
+        i386_emulated=1
+        require_packages qemu-user
+        if [ ! -e /proc/sys/fs/binfmt_misc/register ]; then
+            "${sudo[@]}" mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc
+        fi
+        if [ ! -e /proc/sys/fs/binfmt_misc/qemu-i386 ]; then
+            # ELF, 32-bit, little-endian, executable or shared object, machine 3 (i386).
+            printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386:' |
+                "${sudo[@]}" tee /proc/sys/fs/binfmt_misc/register >/dev/null
+        fi
+        if ! "$probe/probe"; then
+            echo "32-bit x86 programs do not run, even under qemu-i386" >&2
+            rm -rf "$probe"
+            return 1
+        fi
+    fi
+    rm -rf "$probe"
+}
