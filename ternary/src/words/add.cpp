@@ -21,7 +21,7 @@ namespace {
 
 // What the trit-level sum reads beyond valid trits: zero operand guards (the sum takes them
 // in), the result exponent's guard (the normalization adds into it) and clear scratch.
-bool checkRest(int expLen, int n, const trit* resExp, const trit* mantA, const trit* mantB,
+KESTROM_INLINE bool checkRest(int expLen, int n, const trit* resExp, const trit* mantA, const trit* mantB,
                const trit* expScratch) {
     return mantA[n] == 0 && mantB[n] == 0 && resExp[expLen] == 0 && allZero(expScratch + 1, expLen);
 }
@@ -60,6 +60,42 @@ bool addShort(trit* resExp, trit* resMant, int expLen, int n, trit* expA, trit* 
 }
 
 #if KESTROM_SSE2
+
+// Mantissas of up to 15 trits on x86: both strings in one register, summed as trits; the
+// shifts are shifts of the words that hold them.
+bool addShortTrits(trit* resExp, trit* resMant, int expLen, int n, trit* expA, trit* mantA,
+                   trit* expB, trit* mantB, trit* expScratch) {
+    const int len = n + 1;
+    Trits16 a = loadTrits16(mantA, len), b = loadTrits16(mantB, len);
+    limb ea, eb;
+    const bool validE = readPair(expA, expB, expLen, ea, eb);
+    if (!(sse2::validTrits16(a, b) && validE) ||
+        !checkRest(expLen, n, resExp, mantA, mantB, expScratch))
+        return false;
+
+    i64 e = eb;
+    if (isZero(a)) {
+        e = eb;
+    } else if (isZero(b)) {
+        e = ea;
+    } else if (ea < eb) {
+        a = dropLow(a, eb - ea);
+        storeTrits16(mantA, len, a);
+    } else if (ea > eb) {
+        b = dropLow(b, ea - eb);
+        storeTrits16(mantB, len, b);
+        e = ea;
+    }
+    Trits16 r = sse2::sumTrits16(a, b);
+    const int used = significantTrits16(r);
+    if (used > n)
+        r = dropLow(r, 1);
+    else if (used > 0)
+        r = raise(r, n - used);
+    storeTrits16(resMant, len, r);
+    storeNormalizedExponent(resExp, expLen, n, used, e);
+    return true;
+}
 
 // Longer mantissas on x86: the alignment moves the trits of the caller's array, as the
 // operation documents, and the sum is formed on the trits themselves.
@@ -139,6 +175,12 @@ bool addLong(trit* resExp, trit* resMant, int expLen, int n, trit* expA, trit* m
 bool addWords(trit* resExp, trit* resMant, int expLen, int mantLen, trit* expA, trit* mantA,
               trit* expB, trit* mantB, trit* expScratch) {
     if (!takesLengths(expLen, mantLen, 1)) return false;
+#if KESTROM_SSE2
+    // On x86 every length adds on the trits themselves.
+    if (mantLen < 16)
+        return addShortTrits(resExp, resMant, expLen, mantLen, expA, mantA, expB, mantB, expScratch);
+    return addLong(resExp, resMant, expLen, mantLen, expA, mantA, expB, mantB, expScratch);
+#endif
     if (isShort(mantLen))
         return addShort<limb>(resExp, resMant, expLen, mantLen, expA, mantA, expB, mantB, expScratch);
 #if KESTROM_LIMB_BITS == 32

@@ -21,17 +21,6 @@ KESTROM_INLINE u64 load8(const trit* p) {
 
 KESTROM_INLINE void store8(trit* p, u64 x) { __builtin_memcpy(p, &x, 8); }
 
-// Sixteen trit bytes as one vector (one register on every x86 target), for moves.
-typedef unsigned char Bytes16 __attribute__((vector_size(16)));
-
-KESTROM_INLINE Bytes16 load16(const trit* p) {
-    Bytes16 x;
-    __builtin_memcpy(&x, p, 16);
-    return x;
-}
-
-KESTROM_INLINE void store16(trit* p, Bytes16 x) { __builtin_memcpy(p, &x, 16); }
-
 // Up to eight trits as the bytes of a word, the missing top ones zero. count 0 ... 8.
 KESTROM_INLINE u64 loadShort(const trit* p, int count) {
     if (count >= 4) {
@@ -52,21 +41,21 @@ KESTROM_INLINE u64 loadShort(const trit* p, int count) {
     return x;
 }
 
-// The low count bytes of x to p[0 ... count-1]; count 0 ... 7.
+// The low count bytes of x to p[0 ... count-1]; count 0 ... 8. As loadShort, two overlapping
+// stores, which write the same values to the bytes they share.
 KESTROM_INLINE void storeShort(trit* p, u64 x, int count) {
-    if (count & 4) {
-        const u32 w = static_cast<u32>(x);
-        __builtin_memcpy(p, &w, 4);
-        p += 4;
-        x >>= 32;
+    if (count >= 4) {
+        const u32 lo = static_cast<u32>(x), hi = static_cast<u32>(x >> (8 * (count - 4)));
+        __builtin_memcpy(p, &lo, 4);
+        __builtin_memcpy(p + count - 4, &hi, 4);
+    } else if (count >= 2) {
+        const unsigned short lo = static_cast<unsigned short>(x);
+        const unsigned short hi = static_cast<unsigned short>(x >> (8 * (count - 2)));
+        __builtin_memcpy(p, &lo, 2);
+        __builtin_memcpy(p + count - 2, &hi, 2);
+    } else if (count == 1) {
+        *p = static_cast<trit>(static_cast<signed char>(x));
     }
-    if (count & 2) {
-        const unsigned short w = static_cast<unsigned short>(x);
-        __builtin_memcpy(p, &w, 2);
-        p += 2;
-        x >>= 16;
-    }
-    if (count & 1) *p = static_cast<trit>(static_cast<signed char>(x));
 }
 
 // Writes s[0 ... count-1] (9 <= count <= 40) from w, eight trit bytes a word, w[j] for trits

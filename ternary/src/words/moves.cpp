@@ -8,6 +8,17 @@ using namespace bytes;
 
 namespace {
 
+// Sixteen trit bytes as one vector: one register on every x86 target.
+typedef unsigned char Bytes16 __attribute__((vector_size(16)));
+
+inline Bytes16 load16(const trit* p) {
+    Bytes16 x;
+    __builtin_memcpy(&x, p, 16);
+    return x;
+}
+
+inline void store16(trit* p, Bytes16 x) { __builtin_memcpy(p, &x, 16); }
+
 // dst[0 ... count-1] := src[0 ... count-1] for count < 16, one load before any store.
 inline void moveShort(trit* dst, const trit* src, int count) {
     if (count >= 8) {

@@ -61,16 +61,19 @@ void storeNormalized(trit* resExp, trit* resMant, int expLen, int mantLen, V s, 
     storeExponent(resExp, expLen, e - z);
 }
 
-void normalizeInPlace(trit* resExp, trit* resMant, int expLen, int mantLen, int used, i64 e) {
-    if (used == 0) {
+void storeNormalizedExponent(trit* resExp, int expLen, int mantLen, int used, i64 e) {
+    if (used == 0)
         storeZeroExponent(resExp, expLen, e);
-    } else if (used > mantLen) {
+    else
+        storeExponent(resExp, expLen, used > mantLen ? e + 1 : e - (mantLen - used));
+}
+
+void normalizeInPlace(trit* resExp, trit* resMant, int expLen, int mantLen, int used, i64 e) {
+    if (used > mantLen)
         dropLowTrits(resMant, mantLen, 1);
-        storeExponent(resExp, expLen, e + 1);
-    } else {
+    else if (used > 0)
         raiseTrits(resMant, mantLen, mantLen - used);
-        storeExponent(resExp, expLen, e - (mantLen - used));
-    }
+    storeNormalizedExponent(resExp, expLen, mantLen, used, e);
 }
 
 void normalizeFrom(trit* resExp, trit* resMant, int expLen, int mantLen, const trit* raw,

@@ -33,6 +33,9 @@ void storeNormalized(trit* resExp, trit* resMant, int expLen, int mantLen, V s, 
 // trits (0 ... mantLen+1): shifted in place to normalized form, the exponent e adjusted.
 void normalizeInPlace(trit* resExp, trit* resMant, int expLen, int mantLen, int used, i64 e);
 
+// The exponent part of normalizeInPlace alone, for a mantissa the caller shifts itself.
+void storeNormalizedExponent(trit* resExp, int expLen, int mantLen, int used, i64 e);
+
 // For mul: the raw mantissa is raw[0 ... mantLen] with `used` significant trits, in a buffer
 // whose positions below raw are not part of it; copied to resMant shifted to normalized form.
 void normalizeFrom(trit* resExp, trit* resMant, int expLen, int mantLen, const trit* raw,

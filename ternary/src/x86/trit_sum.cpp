@@ -79,6 +79,31 @@ bool scanTrits(const trit* a, const trit* b, int len, bool& nonzeroA, bool& nonz
     return signs(_mm_cmpeq_epi8(bad, zero)) == 0xffff;
 }
 
+namespace {
+
+inline __m128i inRegister(Trits16 x) {
+    return _mm_set_epi64x(static_cast<long long>(x.hi), static_cast<long long>(x.lo));
+}
+
+}  // namespace
+
+bool validTrits16(Trits16 a, Trits16 b) {
+    const __m128i one = _mm_set1_epi8(1), two = _mm_set1_epi8(2);
+    const __m128i bad = _mm_or_si128(_mm_subs_epu8(_mm_add_epi8(inRegister(a), one), two),
+                                     _mm_subs_epu8(_mm_add_epi8(inRegister(b), one), two));
+    return signs(_mm_cmpeq_epi8(bad, _mm_setzero_si128())) == 0xffff;
+}
+
+Trits16 sumTrits16(Trits16 a, Trits16 b) {
+    // The lanes above the strings hold zeros, which carry nothing: the sum leaves the top of
+    // the strings with no carry, and in each lane above the two chains' bits cancel.
+    u32 carry = 0, borrow = 0;
+    const __m128i r = sumBlock(_mm_add_epi8(inRegister(a), inRegister(b)), 0, carry, borrow);
+    alignas(16) u64 w[2];
+    _mm_store_si128(reinterpret_cast<__m128i*>(w), r);
+    return {w[0], w[1]};
+}
+
 int sumTrits(trit* out, const trit* a, const trit* b, int len) {
     const int full = len / 16, rest = len % 16;
     // The top partial block is loaded first: out may be a or b, and the stores of the whole

@@ -4,7 +4,7 @@
 #ifndef KESTROM_X86_TRIT_SUM_H
 #define KESTROM_X86_TRIT_SUM_H
 
-#include "../words/word.h"
+#include "../words/trits16.h"
 
 namespace kestrom {
 namespace words {
@@ -19,6 +19,13 @@ bool scanTrits(const trit* a, const trit* b, int len, bool& nonzeroA, bool& nonz
 // significant trits of the sum (its top non-zero position plus one, 0 for zero). out may be
 // a or b. Reads a and b, writes out, within positions 0 ... len-1 only.
 int sumTrits(trit* out, const trit* a, const trit* b, int len);
+
+// Whether the positions of a and b are all -1, 0 or +1 (zero bytes count as trits 0).
+bool validTrits16(Trits16 a, Trits16 b);
+
+// a + b, for valid trits whose sum fits the positions that a and b use; positions above
+// come out zero.
+Trits16 sumTrits16(Trits16 a, Trits16 b);
 
 }  // namespace sse2
 }  // namespace words
