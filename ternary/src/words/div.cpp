@@ -5,6 +5,7 @@
 #include "moves.h"
 #include "normalize.h"
 #include "operations.h"
+#include "pairs.h"
 #include "value.h"
 
 namespace kestrom {
@@ -34,9 +35,7 @@ bool checkRest(int expLen, int n, const trit* expA, const trit* expB, const trit
                const trit* mantB, const trit* quotA, const trit* quotB, const trit* mantScratch,
                const trit* expScratch, i64& e) {
     limb ea, eb;
-    const bool validEA = readTrits(expA, expLen + 1, ea);
-    const bool validEB = readTrits(expB, expLen + 1, eb);
-    if (!(validEA && validEB) || mantA[n] != 0 || mantB[n - 1] == 0 || mantScratch[n] != 0 ||
+    if (!readPair(expA, expB, expLen + 1, ea, eb) || mantA[n] != 0 || mantB[n - 1] == 0 || mantScratch[n] != 0 ||
         (quotA[n + 1] | quotA[n + 2] | quotB[n + 1] | quotB[n + 2]) != 0 ||
         !allZero(expScratch + 1, expLen))
         return false;
@@ -52,9 +51,8 @@ bool divShort(trit* resExp, trit* resMant, int expLen, int n, const trit* expA, 
               const trit* mantScratch, const trit* expScratch) {
     V a, b;
     i64 e;
-    const bool validA = readValue(mantA, n + 1, a);
-    const bool validB = readValue(mantB, n, b);
-    if (!(validA && validB) ||
+    // A's guard is checked to be zero, so its n trits are its value.
+    if (!readPair(mantA, mantB, n, a, b) ||
         !checkRest(expLen, n, expA, expB, mantA, mantB, quotA, quotB, mantScratch, expScratch, e))
         return false;
 
@@ -62,12 +60,12 @@ bool divShort(trit* resExp, trit* resMant, int expLen, int n, const trit* expA, 
     const V t = mostOf<V>(n - 2);
     const V low = d - t, high = d + t;
     // One position per pass: the remainder's magnitude picks s, the new remainder is
-    // 3 * sign * (|R| - s*d). Q is summed modulo 2^64 (|Q| < 3^(mantLen+1) may pass 2^63);
-    // its sign is that of its first non-zero digit, as the lower digits cannot outweigh it.
+    // 3 * sign * (|R| - s*d). Q is summed modulo 2^64 (|Q| < 3^(mantLen+1) may pass 2^63).
+    // Its sign is that of its first non-zero digit, as the lower digits cannot outweigh it;
+    // until that digit the remainder only triples, so the digit has the sign of A times B.
     using U = typename UnsignedOf<V>::type;
     V r = a;
     U q = 0;
-    V first = 0;
     for (int p = n; p >= 0; --p) {
         const V mag = r < 0 ? -r : r;
         const V x = mag > high ? mag - 2 * d : (mag >= low ? mag - d : mag);
@@ -75,13 +73,9 @@ bool divShort(trit* resExp, trit* resMant, int expLen, int n, const trit* expA, 
         const V digit = r < 0 ? -s : s;
         r = r < 0 ? -3 * x : 3 * x;
         q = 3 * q + static_cast<U>(digit);
-        first = first != 0 ? first : digit;
     }
-    if (b < 0) {
-        q = 0 - q;
-        first = -first;
-    }
-    const bool negative = first < 0;
+    if (b < 0) q = 0 - q;
+    const bool negative = (a < 0) != (b < 0);
     storeQuotient<V>(resExp, resMant, expLen, n, negative ? 0 - q : q, negative, e);
     writeValue(mantA, n + 1, r);
     return true;

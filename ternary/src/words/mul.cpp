@@ -5,6 +5,7 @@
 #include "moves.h"
 #include "normalize.h"
 #include "operations.h"
+#include "pairs.h"
 #include "value.h"
 
 namespace kestrom {
@@ -26,9 +27,7 @@ namespace {
 bool readExponents(int expLen, int n, const trit* expA, const trit* expB, const trit* resMant,
                    const trit* expScratch, const trit* mantScratch, i64& e) {
     limb ea, eb;
-    const bool validEA = readTrits(expA, expLen + 1, ea);
-    const bool validEB = readTrits(expB, expLen + 1, eb);
-    if (!(validEA && validEB) || resMant[n] != 0 || (n >= 2 && mantScratch[n] != 0) ||
+    if (!readPair(expA, expB, expLen + 1, ea, eb) || resMant[n] != 0 || (n >= 2 && mantScratch[n] != 0) ||
         !allZero(expScratch + 1, expLen))
         return false;
     const int expTrits = expLen + 1;
@@ -42,9 +41,7 @@ bool mulShort(trit* resExp, trit* resMant, int expLen, int n, const trit* expA,
               const trit* mantScratch) {
     limb a, b;
     i64 e;
-    const bool validA = readTrits(mantA, n, a);
-    const bool validB = readTrits(mantB, n, b);
-    if (!(validA && validB) ||
+    if (!readPair(mantA, mantB, n, a, b) ||
         !readExponents(expLen, n, expA, expB, resMant, expScratch, mantScratch, e))
         return false;
     const limb window = roundDivPow3(static_cast<wide>(a) * b, n - 1);
