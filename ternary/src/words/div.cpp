@@ -31,7 +31,7 @@ namespace {
 // What the trit-level division reads beyond the mantissas: exponents with their guards (the
 // exponent difference takes them in), and the parts of the scratch and quotient strings that
 // it adds without writing first. e receives the exponent difference.
-bool checkRest(int expLen, int n, const trit* expA, const trit* expB, const trit* mantA,
+KESTROM_INLINE bool checkRest(int expLen, int n, const trit* expA, const trit* expB, const trit* mantA,
                const trit* mantB, const trit* quotA, const trit* quotB, const trit* mantScratch,
                const trit* expScratch, i64& e) {
     limb ea, eb;

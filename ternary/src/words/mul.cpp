@@ -24,7 +24,7 @@ namespace {
 
 // Reads both exponents with their guards (the product's exponent sum takes them in) and
 // checks what the trit-level product would read beyond the operands.
-bool readExponents(int expLen, int n, const trit* expA, const trit* expB, const trit* resMant,
+KESTROM_INLINE bool readExponents(int expLen, int n, const trit* expA, const trit* expB, const trit* resMant,
                    const trit* expScratch, const trit* mantScratch, i64& e) {
     limb ea, eb;
     if (!readPair(expA, expB, expLen + 1, ea, eb) || resMant[n] != 0 || (n >= 2 && mantScratch[n] != 0) ||
