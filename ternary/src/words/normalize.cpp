@@ -10,7 +10,7 @@ namespace words {
 
 namespace {
 
-void storeExponent(trit* resExp, int expLen, i64 e) {
+KESTROM_INLINE void storeExponent(trit* resExp, int expLen, i64 e) {
     writeTrits(resExp, expLen + 1, static_cast<limb>(wrap(e, expLen + 1)));
 }
 
