@@ -142,6 +142,8 @@ struct DivisorSide {
     limb d[kMaxLimbs];  // |D|, canonical
     int drop;           // the trits below the estimate in the top two limbs
     limb dh;            // the estimate of d
+    int zeros;          // 3 * dh = 2^zeros * odd ...
+    ulimb inverse;      // ... and odd * inverse = 1 modulo 2^W
 };
 
 // Where the estimate Xh of a position settles it (see estimatePass): |Xh| >= two selects 2,
@@ -172,6 +174,11 @@ void prepareDivisor(DivisorSide& dv, PassBounds& bounds, int n, limb signD) {
     for (int j = 0; j < limbs; ++j) dv.d[j] *= signD;
     dv.drop = n + 1 - (limbs - 2) * kLimbTrits - kEstimateTrits;
     dv.dh = roundDivPow3(static_cast<wide>(dv.d[limbs - 1]) * kLimbRadix + dv.d[limbs - 2], dv.drop);
+    dv.zeros = __builtin_ctzll(static_cast<u64>(dv.dh));
+    const ulimb odd = static_cast<ulimb>(3 * dv.dh) >> dv.zeros;
+    ulimb inverse = odd;  // right in the low 3 bits, each step doubles that
+    for (int bits = 3; bits < kLimbBits; bits *= 2) inverse *= 2 - odd * inverse;
+    dv.inverse = inverse;
     const limb th = static_cast<limb>(most(kLimbTrits - 2));
     const limb lh = dv.dh - th, hh = dv.dh + th;
     for (int j = 0; j < kMaxPass; ++j) {
@@ -186,18 +193,43 @@ KESTROM_INLINE limb tLimb(int n, int j) {
     return static_cast<limb>(most(count <= 0 ? 0 : (count > kLimbTrits ? kLimbTrits : count)));
 }
 
-// The selection at position j of a pass that starts from the remainder r with digits b so far,
-// when the estimate leaves only one threshold in doubt: d - T (tau = -1; s is 0 or 1) or d + T
-// (tau = 1; s is 1 or 2), and the remainder has the sign `sign`; returns s. The sign of
-// Z = sign * (3^j * X - 3 * b * d) - (d + tau * T) comes from the limbs' sum taken from the top
-// down, until its part so far outweighs what the limbs below can add: each of their terms is
-// below (3^j * (5/4 + 3/2) - 1/2) * R, so they add less than 3^(j+1) + 1 times the weight of
-// the last limb taken.
-__attribute__((noinline)) limb exactSelection(const limb* r, const DivisorSide& dv, int j, limb b,
-                                              limb sign, limb tau) {
+// The digits b of the first k positions of a pass as an integer, from the estimate at its start
+// (xh0) and after them (xh): the estimate's recurrence leaves xh = 3^k * xh0 - 3 * dh * b
+// exactly, so b is an exact quotient, taken as a product with the inverse of 3 * dh's odd part.
+KESTROM_INLINE limb passDigits(const DivisorSide& dv, limb xh0, limb xh, int k) {
+    const wide v = static_cast<wide>(pow3(k)) * xh0 - xh;
+    return static_cast<limb>(static_cast<ulimb>(v >> dv.zeros) * dv.inverse);
+}
+
+// What a pass's selections in doubt need: the remainder and digits at the pass's start, and
+// where the pass ends.
+struct PassStart {
+    const Remainder* x;
+    const DivisorSide* dv;
+    const Bounds* first;
+    const Bounds* end;
+    limb xh0;
+};
+constexpr limb kPassEnd = 3;
+
+// The digit f at the position of `at` when the estimate xh leaves it in doubt, or kPassEnd at the
+// pass's end. The estimate leaves only one threshold in doubt, d - T (tau = -1; s is 0 or 1) or
+// d + T (tau = 1; s is 1 or 2), and the sign of X certain (|xh| > m). With j positions done and
+// digits b, the sign of Z = sign * (3^j * X - 3 * b * d) - (d + tau * T) comes from the limbs'
+// sum taken from the top down, until its part so far outweighs what the limbs below can add:
+// each of their terms is below (3^j * (4/3 + 3/2) - 1/2) * R, so they add less than
+// 3^(j+1) + 1 times the weight of the last limb taken.
+__attribute__((noinline)) limb settle(const PassStart& ps, const Bounds* at, limb xh) {
+    if (at == ps.end) return kPassEnd;
+    const DivisorSide& dv = *ps.dv;
+    const int j = static_cast<int>(at - ps.first);
+    const limb b = passDigits(dv, ps.xh0, xh, j);
+    const limb sign = xh < 0 ? -1 : 1;
+    const limb tau = sign * xh >= at->one ? 1 : -1;
     const limb scale = sign * static_cast<limb>(pow3(j));
     const limb sub = 3 * sign * b + 1;
     const wide bound = static_cast<wide>(pow3(j + 1)) + 1;
+    const limb* r = ps.x->r;
     wide z = 0;
     for (int i = dv.limbs - 1; i >= 0; --i) {
         z = z * kLimbRadix + static_cast<wide>(scale) * r[i] - static_cast<wide>(sub) * dv.d[i] -
@@ -205,39 +237,60 @@ __attribute__((noinline)) limb exactSelection(const limb* r, const DivisorSide& 
         if (z > bound || z < -bound) break;
     }
     // |X| >= d - T, or |X| > d + T.
-    return tau < 0 ? (z >= 0 ? 1 : 0) : (z > 0 ? 2 : 1);
+    const limb s = tau < 0 ? (z >= 0 ? 1 : 0) : (z > 0 ? 2 : 1);
+    return sign * s;
 }
 
 // Runs `room` positions on the estimate of X, settling the selections it leaves in doubt from
 // the exact remainder; returns their digits (times sign(D)) as the integer b. bounds.at[room]
 // is the one that settles nothing.
-limb estimatePass(const Remainder& x, const DivisorSide& dv, const PassBounds& bounds, int room) {
+__attribute__((noinline)) limb estimatePass(const Remainder& x, const DivisorSide& dv,
+                                            const PassBounds& bounds, int room) {
     const int limbs = dv.limbs;
-    limb xh = roundDivPow3(static_cast<wide>(x.r[limbs - 1]) * kLimbRadix + x.r[limbs - 2], dv.drop);
-    const limb dh = dv.dh;
-    limb b = 0;
+    const limb xh0 =
+        roundDivPow3(static_cast<wide>(x.r[limbs - 1]) * kLimbRadix + x.r[limbs - 2], dv.drop);
+    const PassStart ps = {&x, &dv, bounds.at, bounds.at + room, xh0};
+    const limb dh3 = 3 * dv.dh, dh6 = 6 * dv.dh;
+    limb xh = xh0;
+    // One branch per sign and selection: X := 3 * (X - f * d).
     for (const Bounds* at = bounds.at;; ++at) {
-        const limb a = xh < 0 ? -xh : xh;
-        limb s;
-        if (a >= at->two) {
-            s = 2;
-        } else if (a >= at->one) {
-            s = a <= at->upper ? 1 : exactSelection(x.r, dv, static_cast<int>(at - bounds.at), b, xh < 0 ? -1 : 1, 1);
-        } else if (a <= at->lower) {
-            s = 0;
+        if (xh >= 0) {
+            if (xh >= at->two) {
+                xh = 3 * xh - dh6;
+                continue;
+            }
+            if (xh >= at->one && xh <= at->upper) {
+                xh = 3 * xh - dh3;
+                continue;
+            }
+            if (xh <= at->lower) {
+                xh = 3 * xh;
+                continue;
+            }
         } else {
-            if (at == bounds.at + room) break;
-            s = exactSelection(x.r, dv, static_cast<int>(at - bounds.at), b, xh < 0 ? -1 : 1, -1);
+            const limb a = -xh;
+            if (a >= at->two) {
+                xh = 3 * xh + dh6;
+                continue;
+            }
+            if (a >= at->one && a <= at->upper) {
+                xh = 3 * xh + dh3;
+                continue;
+            }
+            if (a <= at->lower) {
+                xh = 3 * xh;
+                continue;
+            }
         }
-        const limb f = xh < 0 ? -s : s;
-        xh = 3 * (xh - f * dh);
-        b = 3 * b + f;
+        const limb f = settle(ps, at, xh);
+        if (f == kPassEnd) break;
+        xh = 3 * xh - f * dh3;
     }
-    return b;
+    return passDigits(dv, xh0, xh, room);
 }
 
 // X := 3^k * X - 3 * b * d on every limb (scale = 3^k, sub = 3b), carried lazily.
-void applyPass(Remainder& x, const DivisorSide& dv, limb scale, limb sub) {
+__attribute__((noinline)) void applyPass(Remainder& x, const DivisorSide& dv, limb scale, limb sub) {
     const int top = dv.limbs - 1;
     limb incoming = 0;
     for (int j = 0; j < top; ++j) {
