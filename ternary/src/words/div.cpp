@@ -174,7 +174,8 @@ void prepareDivisor(DivisorSide& dv, PassBounds& bounds, int n, limb signD) {
     for (int j = 0; j < limbs; ++j) dv.d[j] *= signD;
     dv.drop = n + 1 - (limbs - 2) * kLimbTrits - kEstimateTrits;
     dv.dh = roundDivPow3(static_cast<wide>(dv.d[limbs - 1]) * kLimbRadix + dv.d[limbs - 2], dv.drop);
-    dv.zeros = __builtin_ctzll(static_cast<u64>(dv.dh));
+    dv.zeros = 0;  // dh > 0
+    while (((static_cast<ulimb>(dv.dh) >> dv.zeros) & 1) == 0) ++dv.zeros;
     const ulimb odd = static_cast<ulimb>(3 * dv.dh) >> dv.zeros;
     ulimb inverse = odd;  // right in the low 3 bits, each step doubles that
     for (int bits = 3; bits < kLimbBits; bits *= 2) inverse *= 2 - odd * inverse;
@@ -250,42 +251,32 @@ __attribute__((noinline)) limb estimatePass(const Remainder& x, const DivisorSid
     const limb xh0 =
         roundDivPow3(static_cast<wide>(x.r[limbs - 1]) * kLimbRadix + x.r[limbs - 2], dv.drop);
     const PassStart ps = {&x, &dv, bounds.at, bounds.at + room, xh0};
-    const limb dh3 = 3 * dv.dh, dh6 = 6 * dv.dh;
-    limb xh = xh0;
-    // One branch per sign and selection: X := 3 * (X - f * d).
+    const limb dh = dv.dh, dh2 = 2 * dv.dh;
+    // The recurrence X := 3 * (X - f * d) on the magnitude a of the estimate, f = sign * s, so
+    // that s alone picks the branch; the sign changes where a subtraction takes a below zero.
+    limb sign = xh0 < 0 ? -1 : 1;
+    limb a = sign * xh0;
     for (const Bounds* at = bounds.at;; ++at) {
-        if (xh >= 0) {
-            if (xh >= at->two) {
-                xh = 3 * xh - dh6;
-                continue;
-            }
-            if (xh >= at->one && xh <= at->upper) {
-                xh = 3 * xh - dh3;
-                continue;
-            }
-            if (xh <= at->lower) {
-                xh = 3 * xh;
-                continue;
-            }
-        } else {
-            const limb a = -xh;
-            if (a >= at->two) {
-                xh = 3 * xh + dh6;
-                continue;
-            }
-            if (a >= at->one && a <= at->upper) {
-                xh = 3 * xh + dh3;
-                continue;
-            }
-            if (a <= at->lower) {
-                xh = 3 * xh;
-                continue;
-            }
+        if (a <= at->lower) {
+            a = 3 * a;
+            continue;
         }
-        const limb f = settle(ps, at, xh);
-        if (f == kPassEnd) break;
-        xh = 3 * xh - f * dh3;
+        if (a >= at->two) {
+            a -= dh2;
+        } else if (a >= at->one && a <= at->upper) {
+            a -= dh;
+        } else {
+            const limb f = settle(ps, at, sign * a);
+            if (f == kPassEnd) break;
+            a -= sign * f * dh;
+        }
+        if (a < 0) {
+            a = -a;
+            sign = -sign;
+        }
+        a = 3 * a;
     }
+    const limb xh = sign * a;
     return passDigits(dv, xh0, xh, room);
 }
 
@@ -293,11 +284,14 @@ __attribute__((noinline)) limb estimatePass(const Remainder& x, const DivisorSid
 __attribute__((noinline)) void applyPass(Remainder& x, const DivisorSide& dv, limb scale, limb sub) {
     const int top = dv.limbs - 1;
     limb incoming = 0;
+#pragma GCC unroll 2
     for (int j = 0; j < top; ++j) {
         const wide v = static_cast<wide>(scale) * x.r[j] - static_cast<wide>(sub) * dv.d[j];
-        const limb carry = carryOf(v);
-        x.r[j] = static_cast<limb>(static_cast<ulimb>(v) - static_cast<ulimb>(carry) * kLimbRadix +
-                                   static_cast<ulimb>(incoming));
+        const ulimb low = static_cast<ulimb>(v);
+        const ulimb high = static_cast<ulimb>(v >> kLimbBits);
+        const limb t = static_cast<limb>((high << (kLimbBits - kCarryShift)) | (low >> kCarryShift));
+        const limb carry = static_cast<limb>((static_cast<wide>(t) * static_cast<wide>(kCarryReciprocal)) >> kLimbBits);
+        x.r[j] = static_cast<limb>(low - static_cast<ulimb>(carry) * kLimbRadix + static_cast<ulimb>(incoming));
         incoming = carry;
     }
     // The top limb takes the rest: X stays below 3d, so it stays within a limb.
