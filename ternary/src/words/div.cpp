@@ -129,9 +129,11 @@ static_assert((static_cast<uwide>(1) << kCarryShift) < static_cast<uwide>(kLimbR
               "the shift loses less than R/16");
 static_assert(kCarryReciprocal < (static_cast<ulimb>(1) << (kLimbBits - 1)), "M is a signed limb");
 
-KESTROM_INLINE limb carryOf(wide v) {
-    const limb t = static_cast<limb>(v >> kCarryShift);
-    return static_cast<limb>((static_cast<wide>(t) * static_cast<wide>(kCarryReciprocal)) >> kLimbBits);
+// c for v = high * 2^W + low.
+KESTROM_INLINE limb carryOf(ulimb high, ulimb low) {
+    const limb t = static_cast<limb>((high << (kLimbBits - kCarryShift)) | (low >> kCarryShift));
+    return static_cast<limb>((static_cast<wide>(t) * static_cast<wide>(kCarryReciprocal)) >>
+                             kLimbBits);
 }
 
 // The divisor side of the recurrence, fixed for the whole division.
@@ -173,7 +175,8 @@ void prepareDivisor(DivisorSide& dv, PassBounds& bounds, int n, limb signD) {
     dv.signD = signD;
     for (int j = 0; j < limbs; ++j) dv.d[j] *= signD;
     dv.drop = n + 1 - (limbs - 2) * kLimbTrits - kEstimateTrits;
-    dv.dh = roundDivPow3(static_cast<wide>(dv.d[limbs - 1]) * kLimbRadix + dv.d[limbs - 2], dv.drop);
+    dv.dh =
+        roundDivPow3(static_cast<wide>(dv.d[limbs - 1]) * kLimbRadix + dv.d[limbs - 2], dv.drop);
     dv.zeros = 0;  // dh > 0
     while (((static_cast<ulimb>(dv.dh) >> dv.zeros) & 1) == 0) ++dv.zeros;
     const ulimb odd = static_cast<ulimb>(3 * dv.dh) >> dv.zeros;
@@ -202,8 +205,8 @@ KESTROM_INLINE limb passDigits(const DivisorSide& dv, limb xh0, limb xh, int k) 
     return static_cast<limb>(static_cast<ulimb>(v >> dv.zeros) * dv.inverse);
 }
 
-// What a pass's selections in doubt need: the remainder and digits at the pass's start, and
-// where the pass ends.
+// What a pass's selections in doubt need: the remainder and its estimate at the pass's start,
+// and where the pass ends.
 struct PassStart {
     const Remainder* x;
     const DivisorSide* dv;
@@ -213,8 +216,8 @@ struct PassStart {
 };
 constexpr limb kPassEnd = 3;
 
-// The digit f at the position of `at` when the estimate xh leaves it in doubt, or kPassEnd at the
-// pass's end. The estimate leaves only one threshold in doubt, d - T (tau = -1; s is 0 or 1) or
+// The digit f at the position of `at` when the estimate xh leaves it in doubt, or kPassEnd at
+// the pass's end. The estimate leaves only one threshold in doubt, d - T (tau = -1; s is 0 or 1) or
 // d + T (tau = 1; s is 1 or 2), and the sign of X certain (|xh| > m). With j positions done and
 // digits b, the sign of Z = sign * (3^j * X - 3 * b * d) - (d + tau * T) comes from the limbs'
 // sum taken from the top down, until its part so far outweighs what the limbs below can add:
@@ -281,17 +284,17 @@ __attribute__((noinline)) limb estimatePass(const Remainder& x, const DivisorSid
 }
 
 // X := 3^k * X - 3 * b * d on every limb (scale = 3^k, sub = 3b), carried lazily.
-__attribute__((noinline)) void applyPass(Remainder& x, const DivisorSide& dv, limb scale, limb sub) {
+__attribute__((noinline)) void applyPass(Remainder& x, const DivisorSide& dv, limb scale,
+                                         limb sub) {
     const int top = dv.limbs - 1;
     limb incoming = 0;
 #pragma GCC unroll 2
     for (int j = 0; j < top; ++j) {
         const wide v = static_cast<wide>(scale) * x.r[j] - static_cast<wide>(sub) * dv.d[j];
         const ulimb low = static_cast<ulimb>(v);
-        const ulimb high = static_cast<ulimb>(v >> kLimbBits);
-        const limb t = static_cast<limb>((high << (kLimbBits - kCarryShift)) | (low >> kCarryShift));
-        const limb carry = static_cast<limb>((static_cast<wide>(t) * static_cast<wide>(kCarryReciprocal)) >> kLimbBits);
-        x.r[j] = static_cast<limb>(low - static_cast<ulimb>(carry) * kLimbRadix + static_cast<ulimb>(incoming));
+        const limb carry = carryOf(static_cast<ulimb>(v >> kLimbBits), low);
+        x.r[j] = static_cast<limb>(low - static_cast<ulimb>(carry) * kLimbRadix +
+                                   static_cast<ulimb>(incoming));
         incoming = carry;
     }
     // The top limb takes the rest: X stays below 3d, so it stays within a limb.
@@ -352,7 +355,8 @@ bool divLong(trit* resExp, trit* resMant, int expLen, int n, const trit* expA, t
         applyPass(x, dv, static_cast<limb>(pow3(room)), 3 * b);
         p -= room;
         const int lowest = p + 1, at = lowest / kLimbTrits;
-        x.quot[at] += static_cast<wide>(dv.signD * b) * static_cast<wide>(pow3(lowest - at * kLimbTrits));
+        x.quot[at] +=
+            static_cast<wide>(dv.signD * b) * static_cast<wide>(pow3(lowest - at * kLimbTrits));
     }
     carryRemainder(x.r, dv.limbs);
     writeLimbs(mantA, n + 1, x.r);
