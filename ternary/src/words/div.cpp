@@ -136,13 +136,24 @@ KESTROM_INLINE limb carryOf(ulimb high, ulimb low) {
                              kLimbBits);
 }
 
+// floor(2^W / 3^k) for 0 < k <= kLimbTrits, below 2^(W-1).
+struct DropReciprocals {
+    ulimb m[kLimbTrits + 1];
+    constexpr DropReciprocals() : m() {
+        for (int k = 1; k <= kLimbTrits; ++k) m[k] = ~static_cast<ulimb>(0) / kRadix3.pow3[k];
+    }
+};
+constexpr DropReciprocals kDropReciprocals{};
+
 // The divisor side of the recurrence, fixed for the whole division.
 struct DivisorSide {
     int limbs;
     int n;
     limb signD;
     limb d[kMaxLimbs];  // |D|, canonical
-    int drop;           // the trits below the estimate in the top two limbs
+    int drop;           // the trits below the estimate in the top two limbs ...
+    limb topScale;      // ... 3^(kLimbTrits - drop)
+    limb dropReciprocal;  // ... floor(2^W / 3^drop) for drop > 0
     limb dh;            // the estimate of d
     int zeros;          // 3 * dh = 2^zeros * odd ...
     ulimb inverse;      // ... and odd * inverse = 1 modulo 2^W
@@ -159,7 +170,7 @@ struct PassBounds {
     Bounds at[kMaxPass + 1];
 };
 constexpr limb kLimbMax = static_cast<limb>(~static_cast<ulimb>(0) >> 1);
-constexpr limb kLimbMin = -kLimbMax - 1;
+constexpr Bounds kPassStop = {kLimbMax, -kLimbMax - 1, kLimbMax, -kLimbMax - 1};
 
 // The remainder X before the selections of the next position, and Q's limbs, each summing the
 // digits at positions kLimbTrits * j and up (at most two limbs' worth).
@@ -175,6 +186,8 @@ void prepareDivisor(DivisorSide& dv, PassBounds& bounds, int n, limb signD) {
     dv.signD = signD;
     for (int j = 0; j < limbs; ++j) dv.d[j] *= signD;
     dv.drop = n + 1 - (limbs - 2) * kLimbTrits - kEstimateTrits;
+    dv.topScale = static_cast<limb>(pow3(kLimbTrits - dv.drop));
+    dv.dropReciprocal = static_cast<limb>(kDropReciprocals.m[dv.drop]);
     dv.dh =
         roundDivPow3(static_cast<wide>(dv.d[limbs - 1]) * kLimbRadix + dv.d[limbs - 2], dv.drop);
     dv.zeros = 0;  // dh > 0
@@ -191,6 +204,7 @@ void prepareDivisor(DivisorSide& dv, PassBounds& bounds, int n, limb signD) {
         const limb m = static_cast<limb>(pow3(j + 1));
         bounds.at[j] = {hh + m, hh - m, lh + m, lh - m};
     }
+    bounds.at[kMaxPass] = kPassStop;
 }
 
 // T's limb j: +1 in every position below mantLen-2.
@@ -205,6 +219,19 @@ KESTROM_INLINE limb tLimb(int n, int j) {
 KESTROM_INLINE limb passDigits(const DivisorSide& dv, limb xh0, limb xh, int k) {
     const wide v = static_cast<wide>(pow3(k)) * xh0 - xh;
     return static_cast<limb>(static_cast<ulimb>(v >> dv.zeros) * dv.inverse);
+}
+
+// Xh at a pass's start: the top two limbs' value, top * R + next, divided by 3^drop as
+// top * 3^(kLimbTrits - drop) + next / 3^drop, the second quotient taken to within 5/8 (the
+// rounded product with a reciprocal, off by |next| / 2^W < 1/8 at most). That adds less than
+// 5/8 * S to |E| where drop > 0 (then |Xl| < 4/9 * S), so e < 1.34 still.
+KESTROM_INLINE limb estimateOf(const limb* r, const DivisorSide& dv) {
+    const int top = dv.limbs - 1;
+    const limb next = dv.drop == 0 ? r[top - 1]
+                                   : static_cast<limb>((static_cast<wide>(r[top - 1]) * dv.dropReciprocal +
+                                                        (static_cast<wide>(1) << (kLimbBits - 1))) >>
+                                                       kLimbBits);
+    return r[top] * dv.topScale + next;
 }
 
 // What a pass's selections in doubt need: the remainder and its estimate at the pass's start,
@@ -252,9 +279,7 @@ __attribute__((noinline)) limb settle(const PassStart& ps, const Bounds* at, lim
 // is the one that settles nothing.
 __attribute__((noinline)) limb estimatePass(const Remainder& x, const DivisorSide& dv,
                                             const PassBounds& bounds, int room) {
-    const int limbs = dv.limbs;
-    const limb xh0 =
-        roundDivPow3(static_cast<wide>(x.r[limbs - 1]) * kLimbRadix + x.r[limbs - 2], dv.drop);
+    const limb xh0 = estimateOf(x.r, dv);
     const PassStart ps = {&x, &dv, bounds.at, bounds.at + room, xh0};
     const limb dh = dv.dh, dh2 = 2 * dv.dh;
     // The recurrence X := 3 * (X - f * d) on the magnitude a of the estimate, f = sign * s, so
@@ -352,7 +377,7 @@ bool divLong(trit* resExp, trit* resMant, int expLen, int n, const trit* expA, t
     for (int p = n; p >= 0;) {
         const int room = p + 1 < kMaxPass ? p + 1 : kMaxPass;
         // Passes only get shorter, so the end of an earlier one needs no restoring.
-        bounds.at[room] = {kLimbMax, kLimbMin, kLimbMax, kLimbMin};
+        if (room < kMaxPass) bounds.at[room] = kPassStop;
         const limb b = estimatePass(x, dv, bounds, room);
         applyPass(x, dv, static_cast<limb>(pow3(room)), 3 * b);
         p -= room;
