@@ -286,10 +286,11 @@ __attribute__((noinline)) limb estimatePass(const Remainder& x, const DivisorSid
     // that s alone picks the branch; the sign changes where a subtraction takes a below zero.
     limb sign = xh0 < 0 ? -1 : 1;
     limb a = sign * xh0;
-    for (const Bounds* at = bounds.at;; ++at) {
+    // One position; false at the pass's end.
+    const auto step = [&](const Bounds* at) {
         if (a <= at->lower) {
             a = 3 * a;
-            continue;
+            return true;
         }
         if (a >= at->two) {
             a -= dh2;
@@ -297,7 +298,7 @@ __attribute__((noinline)) limb estimatePass(const Remainder& x, const DivisorSid
             a -= dh;
         } else {
             const limb f = settle(ps, at, sign * a);
-            if (f == kPassEnd) break;
+            if (f == kPassEnd) return false;
             a -= sign * f * dh;
         }
         if (a < 0) {
@@ -305,7 +306,11 @@ __attribute__((noinline)) limb estimatePass(const Remainder& x, const DivisorSid
             sign = -sign;
         }
         a = 3 * a;
-    }
+        return true;
+    };
+    // Four positions an iteration (fewer jumps), until the pass's end.
+    const Bounds* at = bounds.at;
+    while (step(at) && step(at + 1) && step(at + 2) && step(at + 3)) at += 4;
     const limb xh = sign * a;
     return passDigits(dv, xh0, xh, room);
 }
