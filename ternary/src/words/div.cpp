@@ -129,9 +129,8 @@ static_assert((static_cast<uwide>(1) << kCarryShift) < static_cast<uwide>(kLimbR
               "the shift loses less than R/16");
 static_assert(kCarryReciprocal < (static_cast<ulimb>(1) << (kLimbBits - 1)), "M is a signed limb");
 
-// c for v = high * 2^W + low.
-KESTROM_INLINE limb carryOf(ulimb high, ulimb low) {
-    const limb t = static_cast<limb>((high << (kLimbBits - kCarryShift)) | (low >> kCarryShift));
+KESTROM_INLINE limb carryOf(wide v) {
+    const limb t = static_cast<limb>(v >> kCarryShift);
     return static_cast<limb>((static_cast<wide>(t) * static_cast<wide>(kCarryReciprocal)) >>
                              kLimbBits);
 }
@@ -323,9 +322,8 @@ __attribute__((noinline)) void applyPass(Remainder& x, const DivisorSide& dv, li
 #pragma GCC unroll 2
     for (int j = 0; j < top; ++j) {
         const wide v = static_cast<wide>(scale) * x.r[j] - static_cast<wide>(sub) * dv.d[j];
-        const ulimb low = static_cast<ulimb>(v);
-        const limb carry = carryOf(static_cast<ulimb>(v >> kLimbBits), low);
-        x.r[j] = static_cast<limb>(low - static_cast<ulimb>(carry) * kLimbRadix +
+        const limb carry = carryOf(v);
+        x.r[j] = static_cast<limb>(static_cast<ulimb>(v) - static_cast<ulimb>(carry) * kLimbRadix +
                                    static_cast<ulimb>(incoming));
         incoming = carry;
     }
