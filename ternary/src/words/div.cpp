@@ -99,8 +99,8 @@ bool divShort(trit* resExp, trit* resMant, int expLen, int n, const trit* expA, 
 // pass's digits as an integer, which goes into Q at the pass's lowest position.
 //
 // The top two limbs hold w = n + 1 - (limbs - 2) * kLimbTrits trits of X, kLimbTrits + 1 ...
-// 2 * kLimbTrits; rounded to their top kEstimateTrits (S grows by 3^(w - kEstimateTrits)), Xh
-// and dh fit a limb: dh has kLimbTrits trits, |Xh| < 3 * dh + m < 3^kEstimateTrits, and
+// 2 * kLimbTrits; taken to their top kEstimateTrits (S grows by 3^(w - kEstimateTrits); dh
+// rounded, Xh to within 5/8, see estimateOf), Xh and dh fit a limb: dh has kLimbTrits trits, |Xh| < 3 * dh + m < 3^kEstimateTrits, and
 // Th = most(kLimbTrits - 2). Passes of up to kMaxPass positions keep m below Th, so that at most
 // one of the two thresholds is ever in doubt, and |B| < 3^kMaxPass keeps the update in wide
 // words.
@@ -110,7 +110,7 @@ static_assert(kRadix3.pow3[kMaxPass] < kRadix3.most[kLimbTrits - 2], "one thresh
 
 // The remainder's limbs are carried lazily: after a pass each limb below the top lies in
 // (-R/4, 4R/3) for R = kLimbRadix, not in the canonical range, which is enough for the bounds
-// above (|Xl| < 4/3 * S * R / (R - 1), so e < 1.34) and lets the carry out of a limb's wide
+// above (|Xl| < 4/3 * R^(limbs-2) * R / (R - 1), so e < 1.34) and lets the carry out of a limb's wide
 // update v be one multiplication by a reciprocal: c = floor(floor(v / 2^h) * M / 2^W),
 // M = 2^(W+h) / R rounded, leaves v - c * R in (-R/8, 19R/16) (the shift loses less than R/16,
 // M's rounding less than R/8), and |c| < R/8 as |v| < 3^kMaxPass * (4/3 + 3/2) * R.
