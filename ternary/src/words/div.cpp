@@ -346,18 +346,23 @@ void carryRemainder(limb* r, int limbs) {
 }
 
 // Q's limbs carried into canonical form and written as mantLen+3 trits into quotA, as
-// quotA + quotB leaves it; returns Q's significant trits.
+// quotA + quotB leaves it; returns Q's significant trits. A limb sums the digits of at most
+// three passes (passes of kMaxPass positions, only the last one shorter), each below
+// 3^kMaxPass * R / 3, so one carry through carryOf each leaves the limbs as lazily carried as
+// the remainder's.
 int storeQuotientTrits(trit* quotA, int n, const wide* quot) {
-    const int quotLimbs = limbsFor(n + 3);
+    const int top = limbsFor(n + 3) - 1;
     limb q[kMaxLimbs];
     limb carry = 0;
-    for (int j = 0; j < quotLimbs; ++j) {
+    for (int j = 0; j < top; ++j) {
         const wide v = quot[j] + carry;
-        carry = roundDivPow3(v, kLimbTrits);
-        q[j] = static_cast<limb>(v - static_cast<wide>(carry) * kLimbRadix);
+        carry = carryOf(v);
+        q[j] = static_cast<limb>(static_cast<ulimb>(v) - static_cast<ulimb>(carry) * kLimbRadix);
     }
+    q[top] = static_cast<limb>(quot[top] + carry);  // Q fits its trits
+    carryRemainder(q, top + 1);
     writeLimbs(quotA, n + 3, q);
-    return significantTrits(q, quotLimbs);
+    return significantTrits(q, top + 1);
 }
 
 bool divLong(trit* resExp, trit* resMant, int expLen, int n, const trit* expA, trit* mantA,
