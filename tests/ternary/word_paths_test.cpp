@@ -42,6 +42,11 @@ struct Call {
         return resExp == o.resExp && resMant == o.resMant && expA == o.expA && mantA == o.mantA &&
                expB == o.expB && mantB == o.mantB;
     }
+    // Division leaves the quotient's sum in quotA; of the word paths, long division (mantLen 40
+    // and up, either limb width) writes it too.
+    bool sameQuotient(const Call& o, int mantLen) const {
+        return mantLen < 40 || quotA == o.quotA;
+    }
     bool sameAll(const Call& o) const {
         return sameResult(o) && expScratch == o.expScratch && mantScratch == o.mantScratch &&
                quotA == o.quotA && quotB == o.quotB;
@@ -160,7 +165,8 @@ TEST(WordPaths, MatchTheTritLevelRoutinesAtEverySize) {
                     << kOpNames[static_cast<int>(op)] << " mantLen " << mantLen << " expLen " << expLen;
                 if (!tookWords) continue;
                 ++taken;
-                ASSERT_TRUE(viaWords.sameResult(viaTrits))
+                ASSERT_TRUE(viaWords.sameResult(viaTrits) &&
+                            (op != Op::div || viaWords.sameQuotient(viaTrits, mantLen)))
                     << kOpNames[static_cast<int>(op)] << " mantLen " << mantLen << " expLen "
                     << expLen << "\noperands" << call << "\ntrit level" << viaTrits
                     << "\nword level" << viaWords;
@@ -175,7 +181,10 @@ TEST(WordPaths, MatchTheTritLevelRoutinesAtEverySize) {
 // Long division settles most selections from the remainder's top trits and the rest on every
 // trit: dividends at and next to the selection thresholds d - T and d + T (T = +1 in every
 // position below mantLen-2), of either sign, over divisors at the ends of the normalized range
-// and with long runs of zeros, must still give the trit-level result.
+// and with long runs of zeros, must still give the trit-level result. Shifted down by j trits,
+// the same dividends bring the remainder to within 3^j / 2 of a threshold j positions later
+// (onto it where the threshold's low trits are zero, as d + T of the smallest divisor), inside
+// a run of positions the word level takes together (13 or 35 positions a run).
 TEST(WordPaths, DivisionAtTheSelectionThresholds) {
     std::mt19937_64 rng(13);
     int taken = 0;
@@ -198,11 +207,16 @@ TEST(WordPaths, DivisionAtTheSelectionThresholds) {
                 kestrom::subtractStr(dividends[0].data(), n, d.data(), t.data());
                 kestrom::addStr(dividends[1].data(), n, d.data(), t.data());
                 for (const Str& threshold : dividends) {
-                    for (int delta = -1; delta <= 1; ++delta) {
+                    // {delta, shift}: next to the threshold, or near it `shift` positions in.
+                    const int cases[][2] = {{-1, 0}, {0, 0}, {1, 0}, {0, 1}, {0, 12}, {0, 34}, {0, 40}};
+                    for (const auto& c : cases) {
+                        const int delta = c[0], shift = c[1];
+                        if (shift >= n || (shift > 0 && n > 800)) continue;
                         Str a = threshold;
                         if (delta < 0) kestrom::subtractStr(a.data(), n, a.data(), one.data());
                         if (delta > 0) kestrom::addStr(a.data(), n, a.data(), one.data());
                         if (a[at(n)] != 0) continue;  // past the dividend's trits
+                        kestrom::shiftStrDown(a.data(), n, shift);
                         for (const signed char signA : {1, -1}) {
                             Call call(6, n);
                             for (int i = 0; i < n; ++i) {
@@ -214,7 +228,8 @@ TEST(WordPaths, DivisionAtTheSelectionThresholds) {
                             ASSERT_EQ(runWords(Op::div, viaWords, 6, n), wordPathExpected(Op::div, 6, n));
                             if (!wordPathExpected(Op::div, 6, n)) continue;
                             ++taken;
-                            ASSERT_TRUE(viaWords.sameResult(viaTrits))
+                            ASSERT_TRUE(viaWords.sameResult(viaTrits) &&
+                                        viaWords.sameQuotient(viaTrits, n))
                                 << "mantLen " << n << "\noperands" << call << "\ntrit level"
                                 << viaTrits << "\nword level" << viaWords;
                         }
