@@ -28,6 +28,20 @@ void writeLimbs(trit* s, int count, const limb* limbs) {
     if (j * kLimbTrits < count) writeTrits(s + j * kLimbTrits, count - j * kLimbTrits, limbs[j]);
 }
 
+// A first limb that starts below `first` gives its trits from there up, the value left when
+// its low trits are dropped.
+void writeLimbsFrom(trit* s, int count, const limb* x, int first) {
+    const int j = first / kLimbTrits;
+    const int skip = first - j * kLimbTrits;
+    if (skip == 0) {
+        writeLimbs(s, count, x + j);
+        return;
+    }
+    const int head = kLimbTrits - skip < count ? kLimbTrits - skip : count;
+    writeTrits(s, head, roundDivPow3(x[j], skip));
+    if (head < count) writeLimbs(s + head, count - head, x + j + 1);
+}
+
 limb addLimbs(limb* out, const limb* a, limb f, const limb* b, int limbs) {
     limb carry = 0;
     for (int j = 0; j < limbs; ++j) {

@@ -3,6 +3,7 @@
 #include "lengths.h"
 #include "limbs.h"
 #include "moves.h"
+#include "mul_product.h"
 #include "normalize.h"
 #include "operations.h"
 #include "value.h"
@@ -90,33 +91,14 @@ bool mulMedium(trit* resExp, trit* resMant, int expLen, int n, const trit* expA,
 
 #endif
 
-// A column of the product of two mantissas of canonical limbs, plus the carry into it, divides
-// by the radix into a quotient that fits an unsigned limb (see divPow3).
-constexpr int kMaxMantLimbs = (kMaxTrits + kLimbTrits - 1) / kLimbTrits;
-static_assert(static_cast<uwide>(kMaxMantLimbs) * static_cast<uwide>(kLimbMost) *
-                      static_cast<uwide>(kLimbMost) / static_cast<uwide>(kLimbRadix) <
-                  (static_cast<uwide>(1) << kLimbBits) - (static_cast<uwide>(1) << (kLimbBits - 2)),
-              "a product column must divide by the radix into one word");
-
-// x := a * b in canonical limbs, column by column; x has 2 * limbs limbs, limbs <= kMaxMantLimbs.
-void multiply(limb* x, const limb* a, const limb* b, int limbs) {
-    wide carry = 0;
-    for (int k = 0; k < 2 * limbs - 1; ++k) {
-        wide column = carry;
-        const int first = k < limbs ? 0 : k - limbs + 1;
-        const int last = k < limbs ? k : limbs - 1;
-        for (int i = first; i <= last; ++i) column += static_cast<wide>(a[i]) * b[k - i];
-        const bool negative = column < 0;
-        const uwide m = negative ? 0 - static_cast<uwide>(column) : static_cast<uwide>(column);
-        const ulimb q = divPow3(m + static_cast<ulimb>(kLimbMost), kLimbTrits);
-        carry = negative ? -static_cast<wide>(q) : static_cast<wide>(q);
-        x[k] = static_cast<limb>(column - carry * kLimbRadix);
-    }
-    x[2 * limbs - 1] = static_cast<limb>(carry);
+// The result exponent e, kept to the expLen+1 trits of resExp as the normalization keeps it.
+void storeExponent(trit* resExp, int expLen, i64 e) {
+    writeTrits(resExp, expLen + 1, static_cast<limb>(wrap(e, expLen + 1)));
 }
 
-// Longer mantissas: the product on limbs, the window of its trits n-1 ... 2n-1 written out
-// and moved into resMant normalized.
+// Longer mantissas: the product on limbs from the limb that holds trit n-1 up. Its window,
+// trits n-1 ... 2n-1, with `used` significant trits, goes straight to its normalized place
+// in resMant: shifted up by n - used, or down by one when it reaches the guard.
 bool mulLong(trit* resExp, trit* resMant, int expLen, int n, const trit* expA,
              const trit* mantA, const trit* expB, const trit* mantB, const trit* expScratch,
              const trit* mantScratch) {
@@ -129,16 +111,24 @@ bool mulLong(trit* resExp, trit* resMant, int expLen, int n, const trit* expA,
         return false;
 
     const int limbs = limbsFor(n);
-    limb x[2 * kMaxLimbs];
-    multiply(x, a, b, limbs);
-    // X = A*B fits 2n trits; its window, trits n-1 ... 2n-1, is written out from the limb that
-    // holds trit n-1 up.
     const int from = (n - 1) / kLimbTrits;
-    trit window[kMaxTrits + 1 + kLimbTrits];
-    writeLimbs(window, 2 * n - from * kLimbTrits, x + from);
-    const int used = significantTrits(x, 2 * limbs) - (n - 1);
-    normalizeFrom(resExp, resMant, expLen, n, window + (n - 1 - from * kLimbTrits),
-                  used > 0 ? used : 0, e);
+    limb x[2 * kMaxLimbs];
+    multiplyFrom(x, a, b, limbs, from);
+    const int top = significantTrits(x + from, 2 * limbs - from);
+    const int used = top == 0 ? 0 : from * kLimbTrits + top - (n - 1);
+    resMant[n] = 0;
+    if (used <= 0) {
+        clearTrits(resMant, n);
+        normalizeInPlace(resExp, resMant, expLen, n, 0, e);
+    } else if (used > n) {
+        writeLimbsFrom(resMant, n, x, n);
+        storeExponent(resExp, expLen, e + 1);
+    } else {
+        const int z = n - used;
+        clearTrits(resMant, z);
+        writeLimbsFrom(resMant + z, used, x, n - 1);
+        storeExponent(resExp, expLen, e - z);
+    }
     return true;
 }
 
