@@ -6,26 +6,23 @@
 namespace kestrom {
 namespace words {
 
-// Whole limbs first, with the trit count a constant the conversions are specialized for, then
-// the partial top limb, if any.
+// Whole limbs first, then the partial top limb, if any.
 bool readLimbs(const trit* s, int count, limb* limbs) {
-    bool valid = true;
-    int j = 0;
-    for (; (j + 1) * kLimbTrits <= count; ++j) {
-        const bool ok = readTrits(s + j * kLimbTrits, kLimbTrits, limbs[j]);
-        valid = valid && ok;
-    }
-    if (j * kLimbTrits < count) {
-        const bool ok = readTrits(s + j * kLimbTrits, count - j * kLimbTrits, limbs[j]);
+    const int full = count / kLimbTrits;
+    const int rest = count - full * kLimbTrits;
+    bool valid = readWholeLimbs(s, full, limbs);
+    if (rest != 0) {
+        const bool ok = readTrits(s + full * kLimbTrits, rest, limbs[full]);
         valid = valid && ok;
     }
     return valid;
 }
 
 void writeLimbs(trit* s, int count, const limb* limbs) {
-    int j = 0;
-    for (; (j + 1) * kLimbTrits <= count; ++j) writeTrits(s + j * kLimbTrits, kLimbTrits, limbs[j]);
-    if (j * kLimbTrits < count) writeTrits(s + j * kLimbTrits, count - j * kLimbTrits, limbs[j]);
+    const int full = count / kLimbTrits;
+    const int rest = count - full * kLimbTrits;
+    writeWholeLimbs(s, full, limbs);
+    if (rest != 0) writeTrits(s + full * kLimbTrits, rest, limbs[full]);
 }
 
 // A first limb that starts below `first` gives its trits from there up, the value left when

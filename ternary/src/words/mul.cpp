@@ -102,7 +102,9 @@ void storeExponent(trit* resExp, int expLen, i64 e) {
 bool mulLong(trit* resExp, trit* resMant, int expLen, int n, const trit* expA,
              const trit* mantA, const trit* expB, const trit* mantB, const trit* expScratch,
              const trit* mantScratch) {
-    limb a[kMaxLimbs], b[kMaxLimbs];
+    // Each operand with the zero limbs the product reads past it (mul_product.h).
+    limb a[kMaxLimbs + kProductPad], bPadded[kProductPad + kMaxLimbs];
+    limb* const b = bPadded + kProductPad;
     i64 e;
     const bool validA = readLimbs(mantA, n, a);
     const bool validB = readLimbs(mantB, n, b);
@@ -111,6 +113,10 @@ bool mulLong(trit* resExp, trit* resMant, int expLen, int n, const trit* expA,
         return false;
 
     const int limbs = limbsFor(n);
+    for (int j = 0; j < kProductPad; ++j) {
+        a[limbs + j] = 0;
+        bPadded[j] = 0;
+    }
     const int from = (n - 1) / kLimbTrits;
     limb x[2 * kMaxLimbs];
     multiplyFrom(x, a, b, limbs, from);

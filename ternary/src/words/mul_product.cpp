@@ -11,22 +11,25 @@ static_assert(static_cast<uwide>(kMaxMantLimbs) * static_cast<uwide>(kLimbMost) 
 
 namespace {
 
-// a[0] * b[0] + a[1] * b[-1] + ... + a[count-1] * b[-(count-1)], four products a step.
-KESTROM_INLINE wide dot(const limb* a, const limb* b, int count) {
-    wide s = 0;
-    int i = 0;
-    for (; i + 4 <= count; i += 4)
-        s += static_cast<wide>(a[i]) * b[-i] + static_cast<wide>(a[i + 1]) * b[-i - 1] +
-             static_cast<wide>(a[i + 2]) * b[-i - 2] + static_cast<wide>(a[i + 3]) * b[-i - 3];
-    for (; i < count; ++i) s += static_cast<wide>(a[i]) * b[-i];
+// carry + a[0] * b[0] + a[1] * b[-1] + ... + a[count-1] * b[-(count-1)], four products a
+// step: the products past count, up to the next multiple of four, are zero (the arrays are
+// padded with zero limbs, see mul_product.h).
+KESTROM_INLINE wide dot(wide carry, const limb* a, const limb* b, int count) {
+    wide s = carry;
+    for (int i = 0; i < count; i += 4) {
+        s += static_cast<wide>(a[i]) * b[-i];
+        s += static_cast<wide>(a[i + 1]) * b[-i - 1];
+        s += static_cast<wide>(a[i + 2]) * b[-i - 2];
+        s += static_cast<wide>(a[i + 3]) * b[-i - 3];
+    }
     return s;
 }
 
-// Column k of a * b: the sum of a[i] * b[k-i] over the limbs both have.
-KESTROM_INLINE wide column(const limb* a, const limb* b, int limbs, int k) {
-    const int first = k < limbs ? 0 : k - limbs + 1;
-    const int last = k < limbs ? k : limbs - 1;
-    return dot(a + first, b + (k - first), last - first + 1);
+// Column k of a * b, the sum of a[i] * b[k-i] over the limbs both have, plus carry. Past
+// the last product a column reads a[i] beyond a[limbs-1] or b below b[0], both zero.
+KESTROM_INLINE wide column(wide carry, const limb* a, const limb* b, int limbs, int k) {
+    if (k < limbs) return dot(carry, a, b + k, k + 1);
+    return dot(carry, a + (k - limbs + 1), b + (limbs - 1), 2 * limbs - 1 - k);
 }
 
 // Splits a column sum into its canonical digit and the carry into the next column:
@@ -40,10 +43,123 @@ KESTROM_INLINE wide carryOut(wide sum, limb& digit) {
     return carry;
 }
 
-// x[k ... 2*limbs-1] from the columns k and up, `carry` the carry into column k.
+// Column sums made non-negative: column k gets E * R added and column k+1 gets E taken away
+// (E = 2^(W-1), R the radix, W the limb width), which leaves the product as it is. Then
+// t = sum + carry + kLimbMost + E * R is at least 0, floor(t / R) is the carry plus E and
+// t mod R the digit plus kLimbMost: one unsigned division, no signs. That holds while every
+// column of `limbs` products and its carry stay below E * R in magnitude.
+constexpr uwide kBias = static_cast<uwide>(1) << (kLimbBits - 1);
+constexpr uwide kBiasedAdd = static_cast<uwide>(kLimbMost) + kBias * static_cast<uwide>(kLimbRadix) - kBias;
+
+constexpr int biasedLimbs() {
+    const uwide most = static_cast<uwide>(kLimbMost);
+    const uwide perLimb = most * most + most * most / static_cast<uwide>(kLimbRadix) + 2;
+    int limbs = 0;
+    while (limbs < kMaxMantLimbs &&
+           static_cast<uwide>(limbs + 1) * perLimb + most + 2 <= kBias * static_cast<uwide>(kLimbRadix))
+        ++limbs;
+    return limbs;
+}
+constexpr int kBiasedLimbs = biasedLimbs();
+static_assert(kBiasedLimbs >= 20, "729-trit mantissas take the biased columns");
+
+// t = digit + kLimbMost + q * R: returns q (the carry plus E), digit to `digit`.
+// Column sums as two words, low and high.
+struct Sum {
+    ulimb low;
+    ulimb high;
+};
+
+#if KESTROM_LIMB_BITS == 64 && defined(__x86_64__)
+// s += a[0] * b[0] + a[1] * b[-1] + ... over `steps` steps of four products, as the dot
+// above; written out because the compiler keeps the 128-bit sum in registers badly.
+KESTROM_INLINE void addProducts(Sum& s, const limb* a, const limb* b, long steps) {
+    __asm__(
+        "1:\n\t"
+        "movq (%[a]), %%rax\n\t"
+        "imulq (%[b])\n\t"
+        "addq %%rax, %[low]\n\t"
+        "adcq %%rdx, %[high]\n\t"
+        "movq 8(%[a]), %%rax\n\t"
+        "imulq -8(%[b])\n\t"
+        "addq %%rax, %[low]\n\t"
+        "adcq %%rdx, %[high]\n\t"
+        "movq 16(%[a]), %%rax\n\t"
+        "imulq -16(%[b])\n\t"
+        "addq %%rax, %[low]\n\t"
+        "adcq %%rdx, %[high]\n\t"
+        "movq 24(%[a]), %%rax\n\t"
+        "imulq -24(%[b])\n\t"
+        "addq %%rax, %[low]\n\t"
+        "adcq %%rdx, %[high]\n\t"
+        "addq $32, %[a]\n\t"
+        "subq $32, %[b]\n\t"
+        "decq %[steps]\n\t"
+        "jnz 1b"
+        : [low] "+r"(s.low), [high] "+r"(s.high), [a] "+r"(a), [b] "+r"(b), [steps] "+r"(steps)
+        :
+        : "rax", "rdx", "cc", "memory");
+}
+#else
+KESTROM_INLINE void addProducts(Sum& s, const limb* a, const limb* b, long steps) {
+    const wide d = dot(static_cast<wide>((static_cast<uwide>(s.high) << kLimbBits) | s.low), a, b,
+                       static_cast<int>(4 * steps));
+    s.low = static_cast<ulimb>(d);
+    s.high = static_cast<ulimb>(static_cast<uwide>(d) >> kLimbBits);
+}
+#endif
+
+// divPow3 with the radix's constants, on the two words of t: t = digit + kLimbMost + q * R,
+// returns q, digit to `digit`.
+KESTROM_INLINE ulimb splitBiased(Sum t, limb& digit) {
+    constexpr Divisor dv = kRadix3.byPow3[kLimbTrits];
+    const ulimb u1 = (t.high << dv.shift) | (t.low >> (kLimbBits - dv.shift));
+    const ulimb u0 = t.low << dv.shift;
+    const uwide p = static_cast<uwide>(dv.v) * u1;
+    ulimb q0, q1 = static_cast<ulimb>(p >> kLimbBits) + u1 + 1;
+    q1 += __builtin_add_overflow(static_cast<ulimb>(p), u0, &q0) ? 1 : 0;
+    ulimb r = u0 - q1 * dv.d;
+    if (r > q0) {
+        --q1;
+        r += dv.d;
+    }
+    if (r >= dv.d) {
+        ++q1;
+        r -= dv.d;
+    }
+    digit = static_cast<limb>((r >> dv.shift) - static_cast<ulimb>(kLimbMost));
+    return q1;
+}
+
+// Column k of a * b, plus kBiasedAdd and q, split: returns the next q.
+KESTROM_INLINE ulimb biasedColumn(const limb* a, const limb* b, int limbs, int k, ulimb q, limb& digit) {
+    constexpr ulimb addLow = static_cast<ulimb>(kBiasedAdd);
+    constexpr ulimb addHigh = static_cast<ulimb>(kBiasedAdd >> kLimbBits);
+    Sum s;
+    s.low = addLow + q;
+    s.high = addHigh + (s.low < q ? 1 : 0);
+    const int first = k < limbs ? 0 : k - limbs + 1;
+    const int count = (k < limbs ? k + 1 : 2 * limbs - 1 - k);
+    addProducts(s, a + first, b + (k - first), (count + 3) / 4);
+    return splitBiased(s, digit);
+}
+
+// x[k ... 2*limbs-1] from the columns k and up, q the carry into column k plus E.
+void biasedColumnsFrom(limb* x, const limb* a, const limb* b, int limbs, int k, ulimb q) {
+    for (; k < 2 * limbs - 1; ++k) q = biasedColumn(a, b, limbs, k, q, x[k]);
+    x[2 * limbs - 1] = static_cast<limb>(q - static_cast<ulimb>(kBias));
+}
+
+// The same with signed column sums, for any number of limbs.
 void columnsFrom(limb* x, const limb* a, const limb* b, int limbs, int k, wide carry) {
-    for (; k < 2 * limbs - 1; ++k) carry = carryOut(column(a, b, limbs, k) + carry, x[k]);
+    for (; k < 2 * limbs - 1; ++k) carry = carryOut(column(carry, a, b, limbs, k), x[k]);
     x[2 * limbs - 1] = static_cast<limb>(carry);
+}
+
+// Whether the digit that the carry out of the column above the first one left out leaves
+// is far enough from either end of the digit range (see multiplyFrom).
+KESTROM_INLINE bool carryIsExact(limb digit, int leftOut) {
+    return magnitude(digit) <= static_cast<ulimb>(kLimbMost) - static_cast<ulimb>(leftOut / 4 + 2);
 }
 
 }  // namespace
@@ -55,12 +171,23 @@ void columnsFrom(limb* x, const limb* a, const limb* b, int limbs, int k, wide c
 // that far from either end of the digit range; when it is not, the whole product is formed.
 void multiplyFrom(limb* x, const limb* a, const limb* b, int limbs, int from) {
     const int m = from - 2;
+    limb digit;
+    if (limbs <= kBiasedLimbs) {
+        if (m >= 0) {
+            const ulimb low = biasedColumn(a, b, limbs, m, static_cast<ulimb>(kBias), digit);
+            const ulimb q = biasedColumn(a, b, limbs, m + 1, low, digit);
+            if (carryIsExact(digit, m)) {
+                biasedColumnsFrom(x, a, b, limbs, from, q);
+                return;
+            }
+        }
+        biasedColumnsFrom(x, a, b, limbs, 0, static_cast<ulimb>(kBias));
+        return;
+    }
     if (m >= 0) {
-        limb digit;
-        const wide low = carryOut(column(a, b, limbs, m), digit);
-        const wide carry = carryOut(column(a, b, limbs, m + 1) + low, digit);
-        const ulimb slack = static_cast<ulimb>(m / 4 + 2);
-        if (magnitude(digit) <= static_cast<ulimb>(kLimbMost) - slack) {
+        const wide low = carryOut(column(0, a, b, limbs, m), digit);
+        const wide carry = carryOut(column(low, a, b, limbs, m + 1), digit);
+        if (carryIsExact(digit, m)) {
             columnsFrom(x, a, b, limbs, from, carry);
             return;
         }

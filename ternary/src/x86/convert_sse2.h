@@ -71,6 +71,158 @@ KESTROM_INLINE __m128i spread16(ulimb x) {
     return _mm_sub_epi8(v, _mm_set1_epi8(1));
 }
 
+#if KESTROM_LIMB_BITS == 64
+static_assert(kLimbTrits == 38, "the limb layout below");
+
+// Limbs of 38 trits, two at a time. Each limb is two blocks of 16 trits and a tail of 6; the
+// blocks of both limbs go through the digit arithmetic side by side, the two tails share one
+// register. Digits are the trits plus one, as above.
+
+// A constant the compiler must keep as it is: multiplications by it stay one instruction,
+// not the shifts and additions it would otherwise make of them.
+KESTROM_INLINE __m128i opaque(__m128i c) {
+    __asm__("" : "+x"(c));
+    return c;
+}
+
+// Sixteen trit bytes plus one; `top` keeps the largest digit of each lane (above 2 for a byte
+// that is not a trit).
+KESTROM_INLINE __m128i digitsKeepingTop(__m128i raw, __m128i& top) {
+    const __m128i y = _mm_add_epi8(raw, _mm_set1_epi8(1));
+    top = _mm_max_epu8(top, y);
+    return y;
+}
+
+// Whether every digit `top` has seen is 0, 1 or 2.
+KESTROM_INLINE bool digitsValid(__m128i top) {
+    const __m128i over = _mm_subs_epu8(top, _mm_set1_epi8(2));
+    return _mm_movemask_epi8(_mm_cmpeq_epi8(over, _mm_setzero_si128())) == 0xffff;
+}
+
+// Digit lanes -> the values of four digits each (d0 + 3 d1 + 9 d2 + 27 d3) in 32-bit lanes.
+// (d0 + 256 d1) * 259 has d0 + 3 d1 in its second byte.
+KESTROM_INLINE __m128i quadValues(__m128i y) {
+    const __m128i pairs = _mm_srli_epi16(_mm_mullo_epi16(y, opaque(_mm_set1_epi16(259))), 8);
+    return _mm_madd_epi16(pairs, _mm_set1_epi32(0x00090001));
+}
+
+// The quad values of two registers -> the values of their eight eight-digit groups taken two
+// by two: four 32-bit lanes, those of a first, then b.
+KESTROM_INLINE __m128i octetValues(__m128i a, __m128i b) {
+    return _mm_madd_epi16(_mm_packs_epi32(a, b), _mm_set1_epi32(0x00510001));
+}
+
+// Octet values of two registers -> values of sixteen digits (o0 + 6561 o1), 32-bit lanes.
+KESTROM_INLINE __m128i hexadecValues(__m128i a, __m128i b) {
+    return _mm_madd_epi16(_mm_packs_epi32(a, b), _mm_set1_epi32(0x19a10001));
+}
+
+// [h0, h1, h2, h3] -> [h0 + 3^16 h1, h2 + 3^16 h3] in the two 64-bit lanes.
+KESTROM_INLINE __m128i lowLimbValues(__m128i h) {
+    const __m128i low = _mm_and_si128(h, _mm_set_epi32(0, -1, 0, -1));
+    return _mm_add_epi64(low, _mm_mul_epu32(_mm_srli_epi64(h, 32), _mm_set1_epi32(43046721)));
+}
+
+// v + 3^32 * t in each 64-bit lane, t the low 32 bits of the lane (below 2^13).
+KESTROM_INLINE __m128i addTopTimes3to32(__m128i v, __m128i t) {
+    constexpr u64 p = 1853020188851841ULL;  // 3^32
+    const __m128i low = _mm_mul_epu32(t, _mm_set1_epi32(static_cast<int>(static_cast<u32>(p))));
+    const __m128i high = _mm_mul_epu32(t, _mm_set1_epi32(static_cast<int>(p >> 32)));
+    return _mm_add_epi64(_mm_add_epi64(v, low), _mm_slli_epi64(high, 32));
+}
+
+// The digits of one or two limbs at s and s + 38 (38 trits each) -> their digit values, minus
+// the bias, in 64-bit lanes. The tails are loaded with the two trits below them and shifted
+// down by those, so that two zero bytes (trit 0, digit 1) come in above trit 37: the value is
+// that of 40 digits, the bias most(40).
+template <int kCount>
+KESTROM_INLINE __m128i limbValues(const trit* s, __m128i& top) {
+    const __m128i q0 = quadValues(digitsKeepingTop(load16(s), top));
+    const __m128i q1 = quadValues(digitsKeepingTop(load16(s + 16), top));
+    const __m128i o01 = octetValues(q0, q1);
+    __m128i o23 = o01, tails = loadLow8(s + 30);
+    if (kCount == 2) {
+        const __m128i q2 = quadValues(digitsKeepingTop(load16(s + 38), top));
+        const __m128i q3 = quadValues(digitsKeepingTop(load16(s + 54), top));
+        o23 = octetValues(q2, q3);
+        tails = _mm_unpacklo_epi64(tails, loadLow8(s + 68));
+    }
+    const __m128i qt = quadValues(digitsKeepingTop(_mm_srli_epi64(tails, 16), top));
+    const __m128i t = _mm_shuffle_epi32(octetValues(qt, qt), _MM_SHUFFLE(1, 1, 0, 0));
+    const __m128i v = addTopTimes3to32(lowLimbValues(hexadecValues(o01, o23)), t);
+    return _mm_sub_epi64(v, _mm_set1_epi64x(static_cast<long long>(kRadix3.most[40])));
+}
+
+// [x0, x1, x2, x3] (32-bit lanes, each below 3^16) -> their base-6561 digits, low first, in
+// 16-bit lanes: x0 % 6561, x0 / 6561, x1 % 6561, ...
+KESTROM_INLINE __m128i splitBy6561(__m128i x) {
+    const __m128i c = _mm_set1_epi32(167582934);  // x * c >> 40 == x / 6561 for x < 3^16
+    const __m128i even = _mm_srli_epi64(_mm_mul_epu32(x, c), 40);
+    const __m128i odd = _mm_srli_epi64(_mm_mul_epu32(_mm_srli_epi64(x, 32), c), 40);
+    const __m128i q = _mm_or_si128(even, _mm_slli_epi64(odd, 32));
+    const __m128i r = _mm_sub_epi32(x, _mm_madd_epi16(q, _mm_set1_epi32(6561)));
+    return _mm_or_si128(r, _mm_slli_epi32(q, 16));
+}
+
+// 16-bit lanes x (each below d * d) -> x % d and x / d interleaved, lanes 0-3 to low, 4-7 to
+// high. The quotient by 9 is (x * 7282) >> 16 for x < 6561, by 81 that taken twice.
+template <int kDivisor>
+KESTROM_INLINE void splitBy(__m128i x, __m128i& low, __m128i& high) {
+    const __m128i ninth = _mm_set1_epi16(7282);
+    __m128i q = _mm_mulhi_epu16(x, ninth);
+    if (kDivisor == 81) q = _mm_mulhi_epu16(q, ninth);
+    const __m128i r = _mm_sub_epi16(x, _mm_mullo_epi16(q, opaque(_mm_set1_epi16(kDivisor))));
+    low = _mm_unpacklo_epi16(r, q);
+    high = _mm_unpackhi_epi16(r, q);
+}
+
+// 16-bit lanes below 9 -> their two base-3 digits as trits, one per byte: x + 253 * (x / 3)
+// is x % 3 in the low byte and x / 3 in the high one.
+KESTROM_INLINE __m128i tritsOfPairs(__m128i x) {
+    const __m128i q = _mm_mulhi_epu16(x, _mm_set1_epi16(21846));
+    const __m128i digits = _mm_add_epi16(x, _mm_mullo_epi16(q, opaque(_mm_set1_epi16(253))));
+    return _mm_sub_epi8(digits, _mm_set1_epi8(1));
+}
+
+KESTROM_INLINE void store16(trit* p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
+KESTROM_INLINE void storeLow8(trit* p, __m128i v) { _mm_storel_epi64(reinterpret_cast<__m128i*>(p), v); }
+
+// Writes the 38 trits of v[0] to s[0 ... 37] and, for two, those of v[1] to s[38 ... 75].
+// u = v + most(38) = g0 + 3^16 g1 + 3^32 g2 (its digits the trits plus one); g0 and g1 of
+// both limbs are split together, the two g2 in a register of their own. Each tail is written
+// with the two trits below it, which the block store after it writes again.
+template <int kCount>
+KESTROM_INLINE void writeLimbValues(trit* s, const limb* v) {
+    constexpr ulimb p16 = 43046721;  // 3^16
+    ulimb w[2] = {0, 0}, tails = 0;
+    for (int i = 0; i < kCount; ++i) {
+        const ulimb u = static_cast<ulimb>(v[i]) + kRadix3.most[38];
+        const ulimb high = u / p16, g2 = high / p16;
+        w[i] = (u - high * p16) | ((high - g2 * p16) << 32);
+        tails |= g2 << (16 * i);
+    }
+    __m128i quads0, quads1, pairs[4], unused;
+    splitBy<81>(splitBy6561(_mm_unpacklo_epi64(_mm_cvtsi64_si128(static_cast<long long>(w[0])),
+                                               _mm_cvtsi64_si128(static_cast<long long>(w[1])))),
+                quads0, quads1);
+    splitBy<9>(quads0, pairs[0], pairs[1]);
+    __m128i tailQuads, tailPairs;
+    splitBy<81>(_mm_cvtsi32_si128(static_cast<int>(tails)), tailQuads, unused);
+    splitBy<9>(tailQuads, tailPairs, unused);
+    const __m128i tailTrits = _mm_slli_epi64(tritsOfPairs(tailPairs), 16);
+    storeLow8(s + 30, tailTrits);
+    store16(s, tritsOfPairs(pairs[0]));
+    store16(s + 16, tritsOfPairs(pairs[1]));
+    if (kCount == 2) {
+        splitBy<9>(quads1, pairs[2], pairs[3]);
+        storeLow8(s + 68, _mm_unpackhi_epi64(tailTrits, tailTrits));
+        store16(s + 38, tritsOfPairs(pairs[2]));
+        store16(s + 54, tritsOfPairs(pairs[3]));
+    }
+}
+
+#endif
+
 }  // namespace sse2
 
 // Reads count trits (0 <= count <= kWordTrits) starting at s and returns whether every one of
@@ -129,6 +281,39 @@ KESTROM_INLINE void writeTrits(trit* s, int count, limb v) {
         _mm_store_si128(reinterpret_cast<__m128i*>(w + 2), spread16(q1 - q2 * 43046721u));
     }
     storeChunks(s, count, w);
+}
+
+// Reads `full` whole limbs of kLimbTrits trits each from s[0 ... full*kLimbTrits-1]; returns
+// whether every trit is valid.
+KESTROM_INLINE bool readWholeLimbs(const trit* s, int full, limb* limbs) {
+#if KESTROM_LIMB_BITS == 64
+    using namespace sse2;
+    __m128i top = _mm_setzero_si128();
+    int j = 0;
+    for (; j + 2 <= full; j += 2)
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(limbs + j), limbValues<2>(s + j * kLimbTrits, top));
+    if (j < full) limbs[j] = static_cast<limb>(_mm_cvtsi128_si64(limbValues<1>(s + j * kLimbTrits, top)));
+    return digitsValid(top);
+#else
+    bool valid = true;
+    for (int j = 0; j < full; ++j) {
+        const bool ok = readTrits(s + j * kLimbTrits, kLimbTrits, limbs[j]);
+        valid = valid && ok;
+    }
+    return valid;
+#endif
+}
+
+// Writes `full` whole canonical limbs to s[0 ... full*kLimbTrits-1].
+KESTROM_INLINE void writeWholeLimbs(trit* s, int full, const limb* limbs) {
+#if KESTROM_LIMB_BITS == 64
+    using namespace sse2;
+    int j = 0;
+    for (; j + 2 <= full; j += 2) writeLimbValues<2>(s + j * kLimbTrits, limbs + j);
+    if (j < full) writeLimbValues<1>(s + j * kLimbTrits, limbs + j);
+#else
+    for (int j = 0; j < full; ++j) writeTrits(s + j * kLimbTrits, kLimbTrits, limbs[j]);
+#endif
 }
 
 }  // namespace words
