@@ -18,6 +18,21 @@ bool readLimbs(const trit* s, int count, limb* limbs) {
     return valid;
 }
 
+// The first limb holds the kLimbTrits - lift lowest trits, times 3^lift (still canonical:
+// at most (3^kLimbTrits - 3^lift) / 2 in magnitude); whole limbs follow from there.
+bool readLimbsRaised(const trit* s, int count, int lift, limb* limbs) {
+    if (lift == 0) return readLimbs(s, count, limbs);
+    const int low = kLimbTrits - lift < count ? kLimbTrits - lift : count;
+    limb v;
+    bool valid = readTrits(s, low, v);
+    limbs[0] = v * static_cast<limb>(pow3(lift));
+    if (low < count) {
+        const bool ok = readLimbs(s + low, count - low, limbs + 1);
+        valid = valid && ok;
+    }
+    return valid;
+}
+
 void writeLimbs(trit* s, int count, const limb* limbs) {
     const int full = count / kLimbTrits;
     const int rest = count - full * kLimbTrits;

@@ -17,6 +17,10 @@ constexpr limb kLimbMost = static_cast<limb>(kRadix3.most[kLimbTrits]);
 // The limbsFor(count) limbs of s[0 ... count-1]; returns whether every trit is valid.
 bool readLimbs(const trit* s, int count, limb* limbs);
 
+// The limbsFor(count + lift) limbs of s[0 ... count-1] times 3^lift (0 <= lift < kLimbTrits):
+// the trits raised by lift positions, zeros below them. Returns whether every trit is valid.
+bool readLimbsRaised(const trit* s, int count, int lift, limb* limbs);
+
 // Writes s[0 ... count-1] from canonical limbs whose value fits count trits.
 void writeLimbs(trit* s, int count, const limb* limbs);
 

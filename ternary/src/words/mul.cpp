@@ -98,41 +98,49 @@ void storeExponent(trit* resExp, int expLen, i64 e) {
 
 // Longer mantissas: the product on limbs from the limb that holds trit n-1 up. Its window,
 // trits n-1 ... 2n-1, with `used` significant trits, goes straight to its normalized place
-// in resMant: shifted up by n - used, or down by one when it reaches the guard.
+// in resMant: shifted up by n - used, or down by one when it reaches the guard. Where the
+// operands' top limbs have room, A is read raised by that room and B by one trit, so that
+// trit n-1 of the product lands at the start of a limb and the window is whole limbs.
 bool mulLong(trit* resExp, trit* resMant, int expLen, int n, const trit* expA,
              const trit* mantA, const trit* expB, const trit* mantB, const trit* expScratch,
              const trit* mantScratch) {
+    const int limbs = limbsFor(n);
+    const int room = limbs * kLimbTrits - n;
+    const bool raise = (n - 1) % kLimbTrits != 0 && room != 0;
+    const int liftA = raise ? room : 0, liftB = raise ? 1 : 0;
     // Each operand with the zero limbs the product reads past it (mul_product.h).
     limb a[kMaxLimbs + kProductPad], bPadded[kProductPad + kMaxLimbs];
     limb* const b = bPadded + kProductPad;
     i64 e;
-    const bool validA = readLimbs(mantA, n, a);
-    const bool validB = readLimbs(mantB, n, b);
+    const bool validA = readLimbsRaised(mantA, n, liftA, a);
+    const bool validB = readLimbsRaised(mantB, n, liftB, b);
     if (!(validA && validB) ||
         !readExponents(expLen, n, expA, expB, resMant, expScratch, mantScratch, e))
         return false;
 
-    const int limbs = limbsFor(n);
     for (int j = 0; j < kProductPad; ++j) {
         a[limbs + j] = 0;
         bPadded[j] = 0;
     }
-    const int from = (n - 1) / kLimbTrits;
+    // The product is A * B * 3^lift; its trit n-1+lift starts the window.
+    const int lift = liftA + liftB;
+    const int low = n - 1 + lift;
+    const int from = low / kLimbTrits;
     limb x[2 * kMaxLimbs];
     multiplyFrom(x, a, b, limbs, from);
     const int top = significantTrits(x + from, 2 * limbs - from);
-    const int used = top == 0 ? 0 : from * kLimbTrits + top - (n - 1);
+    const int used = top == 0 ? 0 : from * kLimbTrits + top - low;
     resMant[n] = 0;
     if (used <= 0) {
         clearTrits(resMant, n);
         normalizeInPlace(resExp, resMant, expLen, n, 0, e);
     } else if (used > n) {
-        writeLimbsFrom(resMant, n, x, n);
+        writeLimbsFrom(resMant, n, x, low + 1);
         storeExponent(resExp, expLen, e + 1);
     } else {
         const int z = n - used;
         clearTrits(resMant, z);
-        writeLimbsFrom(resMant + z, used, x, n - 1);
+        writeLimbsFrom(resMant + z, used, x, low);
         storeExponent(resExp, expLen, e - z);
     }
     return true;

@@ -304,13 +304,60 @@ KESTROM_INLINE bool readWholeLimbs(const trit* s, int full, limb* limbs) {
 #endif
 }
 
+#if KESTROM_LIMB_BITS == 64
+
+// Whole limbs of 38 trits are written six trits a step from a table, which takes fewer
+// instructions than spreading them in registers: the base-3^16 digits of a limb's biased
+// value (as writeTrits forms them) split into base-729 digits by constant divisions, each
+// digit's six trits one eight-byte store. Stores go upward, each rewriting the two or four
+// bytes the one below it wrote past its own trits.
+struct Spread729 {
+    u64 packed[729];  // the six trits of k - 364, one byte each; bytes 6 and 7 zero
+    constexpr Spread729() : packed() {
+        for (u32 k = 0; k < 729; ++k) {
+            u64 word = 0;
+            u32 rest = k;
+            for (int i = 0; i < 6; ++i) {
+                const u32 digit = rest % 3;
+                rest /= 3;
+                word |= static_cast<u64>(digit == 0 ? 0xffu : digit - 1) << (8 * i);
+            }
+            packed[k] = word;
+        }
+    }
+};
+inline constexpr Spread729 kSpread729{};
+
+// The sixteen trits of g - (3^16 - 1) / 2 (g < 3^16) to s[0 ... 15]; writes s[16 ... 19] too.
+KESTROM_INLINE void spreadSixteen(trit* s, u32 g) {
+    const u32 q = g / 729, top = q / 729;
+    bytes::store8(s, kSpread729.packed[g - 729 * q]);
+    bytes::store8(s + 6, kSpread729.packed[q - 729 * top]);
+    bytes::store8(s + 12, kSpread729.packed[top]);
+}
+
+// The 38 trits of v to s[0 ... 37]; unless `exact`, s[38] and s[39] are written too.
+template <bool kExact>
+KESTROM_INLINE void writeLimb38(trit* s, limb v) {
+    constexpr ulimb p16 = 43046721;  // 3^16
+    const ulimb u = static_cast<ulimb>(v) + kRadix3.most[38];
+    const ulimb high = u / p16, g2 = high / p16;
+    spreadSixteen(s, static_cast<u32>(u - high * p16));
+    spreadSixteen(s + 16, static_cast<u32>(high - g2 * p16));
+    if (kExact)
+        bytes::storeShort(s + 32, kSpread729.packed[g2], 6);
+    else
+        bytes::store8(s + 32, kSpread729.packed[g2]);
+}
+
+#endif
+
 // Writes `full` whole canonical limbs to s[0 ... full*kLimbTrits-1].
 KESTROM_INLINE void writeWholeLimbs(trit* s, int full, const limb* limbs) {
 #if KESTROM_LIMB_BITS == 64
-    using namespace sse2;
-    int j = 0;
-    for (; j + 2 <= full; j += 2) writeLimbValues<2>(s + j * kLimbTrits, limbs + j);
-    if (j < full) writeLimbValues<1>(s + j * kLimbTrits, limbs + j);
+    if (full <= 0) return;
+    for (int j = 0; j + 1 < full; ++j) writeLimb38<false>(s + j * kLimbTrits, limbs[j]);
+    writeLimb38<true>(s + (full - 1) * kLimbTrits, limbs[full - 1]);
 #else
     for (int j = 0; j < full; ++j) writeTrits(s + j * kLimbTrits, kLimbTrits, limbs[j]);
 #endif
