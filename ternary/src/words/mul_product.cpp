@@ -131,22 +131,31 @@ KESTROM_INLINE ulimb splitBiased(Sum t, limb& digit) {
     return q1;
 }
 
-// Column k of a * b, plus kBiasedAdd and q, split: returns the next q.
-KESTROM_INLINE ulimb biasedColumn(const limb* a, const limb* b, int limbs, int k, ulimb q, limb& digit) {
+// carry + kBiasedAdd plus `count` products (steps of four) from a[0] * b[0] on, split: returns
+// the next carry plus E.
+KESTROM_INLINE ulimb biasedColumn(const limb* a, const limb* b, unsigned count, ulimb q, limb& digit) {
     constexpr ulimb addLow = static_cast<ulimb>(kBiasedAdd);
     constexpr ulimb addHigh = static_cast<ulimb>(kBiasedAdd >> kLimbBits);
     Sum s;
     s.low = addLow + q;
     s.high = addHigh + (s.low < q ? 1 : 0);
-    const int first = k < limbs ? 0 : k - limbs + 1;
-    const int count = (k < limbs ? k + 1 : 2 * limbs - 1 - k);
-    addProducts(s, a + first, b + (k - first), (count + 3) / 4);
+    addProducts(s, a, b, static_cast<long>((count + 3) / 4));
     return splitBiased(s, digit);
+}
+
+// Column k of a * b (k < limbs: a[0] * b[k] on; else a[k-limbs+1] * b[limbs-1] on).
+KESTROM_INLINE ulimb biasedColumn(const limb* a, const limb* b, int limbs, int k, ulimb q, limb& digit) {
+    if (k < limbs) return biasedColumn(a, b + k, static_cast<unsigned>(k + 1), q, digit);
+    return biasedColumn(a + (k - limbs + 1), b + (limbs - 1), static_cast<unsigned>(2 * limbs - 1 - k), q, digit);
 }
 
 // x[k ... 2*limbs-1] from the columns k and up, q the carry into column k plus E.
 void biasedColumnsFrom(limb* x, const limb* a, const limb* b, int limbs, int k, ulimb q) {
-    for (; k < 2 * limbs - 1; ++k) q = biasedColumn(a, b, limbs, k, q, x[k]);
+    for (; k < limbs; ++k) q = biasedColumn(a, b + k, static_cast<unsigned>(k + 1), q, x[k]);
+    // The columns of b[limbs-1] with a[k-limbs+1] on, one product fewer each.
+    const limb* const top = b + (limbs - 1);
+    for (unsigned count = static_cast<unsigned>(2 * limbs - 1 - k); count > 0; --count, ++k)
+        q = biasedColumn(a + (k - limbs + 1), top, count, q, x[k]);
     x[2 * limbs - 1] = static_cast<limb>(q - static_cast<ulimb>(kBias));
 }
 
