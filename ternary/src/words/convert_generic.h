@@ -77,6 +77,10 @@ KESTROM_INLINE bool readWholeLimbs(const trit* s, int full, limb* limbs) {
     return valid;
 }
 
+// Writes the kLimbTrits trits of the canonical limb v to s[0 ... kLimbTrits-1]; may write
+// s[kLimbTrits] and s[kLimbTrits+1] too.
+KESTROM_INLINE void writeLimbSpilling(trit* s, limb v) { writeTrits(s, kLimbTrits, v); }
+
 // Writes `full` whole canonical limbs to s[0 ... full*kLimbTrits-1].
 KESTROM_INLINE void writeWholeLimbs(trit* s, int full, const limb* limbs) {
     for (int j = 0; j < full; ++j) writeTrits(s + j * kLimbTrits, kLimbTrits, limbs[j]);

@@ -41,7 +41,8 @@ void writeLimbs(trit* s, int count, const limb* limbs) {
 }
 
 // A first limb that starts below `first` gives its trits from there up, the value left when
-// its low trits are dropped.
+// its low trits are dropped. With enough trits after it, that value is written as a whole
+// limb (its top trits zero), and the limbs above write over what it leaves past the head.
 void writeLimbsFrom(trit* s, int count, const limb* x, int first) {
     const int j = first / kLimbTrits;
     const int skip = first - j * kLimbTrits;
@@ -49,9 +50,17 @@ void writeLimbsFrom(trit* s, int count, const limb* x, int first) {
         writeLimbs(s, count, x + j);
         return;
     }
-    const int head = kLimbTrits - skip < count ? kLimbTrits - skip : count;
-    writeTrits(s, head, roundDivPow3(x[j], skip));
-    if (head < count) writeLimbs(s + head, count - head, x + j + 1);
+    const int head = kLimbTrits - skip;
+    const limb v = roundDivPow3(x[j], skip);
+    if (count >= kLimbTrits + 2) {
+        writeLimbSpilling(s, v);
+        writeLimbs(s + head, count - head, x + j + 1);
+    } else if (head < count) {
+        writeTrits(s, head, v);
+        writeLimbs(s + head, count - head, x + j + 1);
+    } else {
+        writeTrits(s, count, v);
+    }
 }
 
 limb addLimbs(limb* out, const limb* a, limb f, const limb* b, int limbs) {

@@ -352,6 +352,16 @@ KESTROM_INLINE void writeLimb38(trit* s, limb v) {
 
 #endif
 
+// Writes the kLimbTrits trits of the canonical limb v to s[0 ... kLimbTrits-1]; may write
+// s[kLimbTrits] and s[kLimbTrits+1] too.
+KESTROM_INLINE void writeLimbSpilling(trit* s, limb v) {
+#if KESTROM_LIMB_BITS == 64
+    writeLimb38<false>(s, v);
+#else
+    writeTrits(s, kLimbTrits, v);
+#endif
+}
+
 // Writes `full` whole canonical limbs to s[0 ... full*kLimbTrits-1].
 KESTROM_INLINE void writeWholeLimbs(trit* s, int full, const limb* limbs) {
 #if KESTROM_LIMB_BITS == 64
