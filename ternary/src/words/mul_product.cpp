@@ -49,21 +49,22 @@ KESTROM_INLINE wide carryOut(wide sum, limb& digit) {
 // t mod R the digit plus kLimbMost: one unsigned division, no signs. That holds while every
 // column of `limbs` products and its carry stay below E * R in magnitude.
 constexpr uwide kBias = static_cast<uwide>(1) << (kLimbBits - 1);
-constexpr uwide kBiasedAdd = static_cast<uwide>(kLimbMost) + kBias * static_cast<uwide>(kLimbRadix) - kBias;
+constexpr uwide kBiasedAdd =
+    static_cast<uwide>(kLimbMost) + kBias * static_cast<uwide>(kLimbRadix) - kBias;
 
 constexpr int biasedLimbs() {
     const uwide most = static_cast<uwide>(kLimbMost);
     const uwide perLimb = most * most + most * most / static_cast<uwide>(kLimbRadix) + 2;
     int limbs = 0;
     while (limbs < kMaxMantLimbs &&
-           static_cast<uwide>(limbs + 1) * perLimb + most + 2 <= kBias * static_cast<uwide>(kLimbRadix))
+           static_cast<uwide>(limbs + 1) * perLimb + most + 2 <=
+               kBias * static_cast<uwide>(kLimbRadix))
         ++limbs;
     return limbs;
 }
 constexpr int kBiasedLimbs = biasedLimbs();
 static_assert(kBiasedLimbs >= 20, "729-trit mantissas take the biased columns");
 
-// t = digit + kLimbMost + q * R: returns q (the carry plus E), digit to `digit`.
 // Column sums as two words, low and high.
 struct Sum {
     ulimb low;
@@ -73,7 +74,7 @@ struct Sum {
 #if KESTROM_LIMB_BITS == 64 && defined(__x86_64__)
 // s += a[0] * b[0] + a[1] * b[-1] + ... over `steps` steps of four products, as the dot
 // above; written out because the compiler keeps the 128-bit sum in registers badly.
-KESTROM_INLINE void addProducts(Sum& s, const limb* a, const limb* b, long steps) {
+KESTROM_INLINE void addProducts(Sum& s, const limb* a, const limb* b, long long steps) {
     __asm__(
         "1:\n\t"
         "movq (%[a]), %%rax\n\t"
@@ -101,7 +102,7 @@ KESTROM_INLINE void addProducts(Sum& s, const limb* a, const limb* b, long steps
         : "rax", "rdx", "cc", "memory");
 }
 #else
-KESTROM_INLINE void addProducts(Sum& s, const limb* a, const limb* b, long steps) {
+KESTROM_INLINE void addProducts(Sum& s, const limb* a, const limb* b, long long steps) {
     const wide d = dot(static_cast<wide>((static_cast<uwide>(s.high) << kLimbBits) | s.low), a, b,
                        static_cast<int>(4 * steps));
     s.low = static_cast<ulimb>(d);
@@ -133,20 +134,23 @@ KESTROM_INLINE ulimb splitBiased(Sum t, limb& digit) {
 
 // carry + kBiasedAdd plus `count` products (steps of four) from a[0] * b[0] on, split: returns
 // the next carry plus E.
-KESTROM_INLINE ulimb biasedColumn(const limb* a, const limb* b, unsigned count, ulimb q, limb& digit) {
+KESTROM_INLINE ulimb biasedColumn(const limb* a, const limb* b, unsigned count, ulimb q,
+                                  limb& digit) {
     constexpr ulimb addLow = static_cast<ulimb>(kBiasedAdd);
     constexpr ulimb addHigh = static_cast<ulimb>(kBiasedAdd >> kLimbBits);
     Sum s;
     s.low = addLow + q;
     s.high = addHigh + (s.low < q ? 1 : 0);
-    addProducts(s, a, b, static_cast<long>((count + 3) / 4));
+    addProducts(s, a, b, static_cast<long long>((count + 3) / 4));
     return splitBiased(s, digit);
 }
 
 // Column k of a * b (k < limbs: a[0] * b[k] on; else a[k-limbs+1] * b[limbs-1] on).
-KESTROM_INLINE ulimb biasedColumn(const limb* a, const limb* b, int limbs, int k, ulimb q, limb& digit) {
+KESTROM_INLINE ulimb biasedColumn(const limb* a, const limb* b, int limbs, int k, ulimb q,
+                                  limb& digit) {
     if (k < limbs) return biasedColumn(a, b + k, static_cast<unsigned>(k + 1), q, digit);
-    return biasedColumn(a + (k - limbs + 1), b + (limbs - 1), static_cast<unsigned>(2 * limbs - 1 - k), q, digit);
+    return biasedColumn(a + (k - limbs + 1), b + (limbs - 1),
+                        static_cast<unsigned>(2 * limbs - 1 - k), q, digit);
 }
 
 // x[k ... 2*limbs-1] from the columns k and up, q the carry into column k plus E.

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // Trits <-> limbs with SSE2, sixteen trits a register: the conversions of the x86 builds (every
 // x86-64 processor has SSE2; the 32-bit x86 builds are compiled for it). Results are those of
-// the generic conversions, for either limb width.
+// the generic conversions, for either limb width. Runs of whole 64-bit limbs are read two
+// limbs at a time, and written six trits a store from a table.
 #ifndef KESTROM_X86_CONVERT_SSE2_H
 #define KESTROM_X86_CONVERT_SSE2_H
 
@@ -74,9 +75,9 @@ KESTROM_INLINE __m128i spread16(ulimb x) {
 #if KESTROM_LIMB_BITS == 64
 static_assert(kLimbTrits == 38, "the limb layout below");
 
-// Limbs of 38 trits, two at a time. Each limb is two blocks of 16 trits and a tail of 6; the
-// blocks of both limbs go through the digit arithmetic side by side, the two tails share one
-// register. Digits are the trits plus one, as above.
+// Reading limbs of 38 trits, two at a time. Each limb is two blocks of 16 trits and a tail of
+// 6; the blocks of both limbs go through the digit arithmetic side by side, the two tails
+// share one register. Digits are the trits plus one, as above.
 
 // A constant the compiler must keep as it is: multiplications by it stay one instruction,
 // not the shifts and additions it would otherwise make of them.
@@ -153,74 +154,6 @@ KESTROM_INLINE __m128i limbValues(const trit* s, __m128i& top) {
     return _mm_sub_epi64(v, _mm_set1_epi64x(static_cast<long long>(kRadix3.most[40])));
 }
 
-// [x0, x1, x2, x3] (32-bit lanes, each below 3^16) -> their base-6561 digits, low first, in
-// 16-bit lanes: x0 % 6561, x0 / 6561, x1 % 6561, ...
-KESTROM_INLINE __m128i splitBy6561(__m128i x) {
-    const __m128i c = _mm_set1_epi32(167582934);  // x * c >> 40 == x / 6561 for x < 3^16
-    const __m128i even = _mm_srli_epi64(_mm_mul_epu32(x, c), 40);
-    const __m128i odd = _mm_srli_epi64(_mm_mul_epu32(_mm_srli_epi64(x, 32), c), 40);
-    const __m128i q = _mm_or_si128(even, _mm_slli_epi64(odd, 32));
-    const __m128i r = _mm_sub_epi32(x, _mm_madd_epi16(q, _mm_set1_epi32(6561)));
-    return _mm_or_si128(r, _mm_slli_epi32(q, 16));
-}
-
-// 16-bit lanes x (each below d * d) -> x % d and x / d interleaved, lanes 0-3 to low, 4-7 to
-// high. The quotient by 9 is (x * 7282) >> 16 for x < 6561, by 81 that taken twice.
-template <int kDivisor>
-KESTROM_INLINE void splitBy(__m128i x, __m128i& low, __m128i& high) {
-    const __m128i ninth = _mm_set1_epi16(7282);
-    __m128i q = _mm_mulhi_epu16(x, ninth);
-    if (kDivisor == 81) q = _mm_mulhi_epu16(q, ninth);
-    const __m128i r = _mm_sub_epi16(x, _mm_mullo_epi16(q, opaque(_mm_set1_epi16(kDivisor))));
-    low = _mm_unpacklo_epi16(r, q);
-    high = _mm_unpackhi_epi16(r, q);
-}
-
-// 16-bit lanes below 9 -> their two base-3 digits as trits, one per byte: x + 253 * (x / 3)
-// is x % 3 in the low byte and x / 3 in the high one.
-KESTROM_INLINE __m128i tritsOfPairs(__m128i x) {
-    const __m128i q = _mm_mulhi_epu16(x, _mm_set1_epi16(21846));
-    const __m128i digits = _mm_add_epi16(x, _mm_mullo_epi16(q, opaque(_mm_set1_epi16(253))));
-    return _mm_sub_epi8(digits, _mm_set1_epi8(1));
-}
-
-KESTROM_INLINE void store16(trit* p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
-KESTROM_INLINE void storeLow8(trit* p, __m128i v) { _mm_storel_epi64(reinterpret_cast<__m128i*>(p), v); }
-
-// Writes the 38 trits of v[0] to s[0 ... 37] and, for two, those of v[1] to s[38 ... 75].
-// u = v + most(38) = g0 + 3^16 g1 + 3^32 g2 (its digits the trits plus one); g0 and g1 of
-// both limbs are split together, the two g2 in a register of their own. Each tail is written
-// with the two trits below it, which the block store after it writes again.
-template <int kCount>
-KESTROM_INLINE void writeLimbValues(trit* s, const limb* v) {
-    constexpr ulimb p16 = 43046721;  // 3^16
-    ulimb w[2] = {0, 0}, tails = 0;
-    for (int i = 0; i < kCount; ++i) {
-        const ulimb u = static_cast<ulimb>(v[i]) + kRadix3.most[38];
-        const ulimb high = u / p16, g2 = high / p16;
-        w[i] = (u - high * p16) | ((high - g2 * p16) << 32);
-        tails |= g2 << (16 * i);
-    }
-    __m128i quads0, quads1, pairs[4], unused;
-    splitBy<81>(splitBy6561(_mm_unpacklo_epi64(_mm_cvtsi64_si128(static_cast<long long>(w[0])),
-                                               _mm_cvtsi64_si128(static_cast<long long>(w[1])))),
-                quads0, quads1);
-    splitBy<9>(quads0, pairs[0], pairs[1]);
-    __m128i tailQuads, tailPairs;
-    splitBy<81>(_mm_cvtsi32_si128(static_cast<int>(tails)), tailQuads, unused);
-    splitBy<9>(tailQuads, tailPairs, unused);
-    const __m128i tailTrits = _mm_slli_epi64(tritsOfPairs(tailPairs), 16);
-    storeLow8(s + 30, tailTrits);
-    store16(s, tritsOfPairs(pairs[0]));
-    store16(s + 16, tritsOfPairs(pairs[1]));
-    if (kCount == 2) {
-        splitBy<9>(quads1, pairs[2], pairs[3]);
-        storeLow8(s + 68, _mm_unpackhi_epi64(tailTrits, tailTrits));
-        store16(s + 38, tritsOfPairs(pairs[2]));
-        store16(s + 54, tritsOfPairs(pairs[3]));
-    }
-}
-
 #endif
 
 }  // namespace sse2
@@ -290,9 +223,14 @@ KESTROM_INLINE bool readWholeLimbs(const trit* s, int full, limb* limbs) {
     using namespace sse2;
     __m128i top = _mm_setzero_si128();
     int j = 0;
-    for (; j + 2 <= full; j += 2)
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(limbs + j), limbValues<2>(s + j * kLimbTrits, top));
-    if (j < full) limbs[j] = static_cast<limb>(_mm_cvtsi128_si64(limbValues<1>(s + j * kLimbTrits, top)));
+    for (; j + 2 <= full; j += 2) {
+        const __m128i v = limbValues<2>(s + j * kLimbTrits, top);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(limbs + j), v);
+    }
+    if (j < full) {
+        const __m128i v = limbValues<1>(s + j * kLimbTrits, top);
+        limbs[j] = static_cast<limb>(_mm_cvtsi128_si64(v));
+    }
     return digitsValid(top);
 #else
     bool valid = true;
