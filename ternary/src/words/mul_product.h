@@ -17,8 +17,8 @@ constexpr int kMaxMantLimbs = (kMaxTrits + kLimbTrits - 1) / kLimbTrits;
 // The zero limbs each operand array has beyond its limbs: above a's, below b's.
 constexpr int kProductPad = 3;
 
-// x[from ... 2*limbs-1] := those limbs of a * b in canonical form (x[0 ... from-1] are left
-// holding working values); a and b have `limbs` canonical limbs each, 1 <= limbs <=
+// x[from ... 2*limbs-1] := those limbs of a * b in canonical form (x[0 ... from-1] may be left
+// unwritten); a and b have `limbs` canonical limbs each, 1 <= limbs <=
 // kMaxMantLimbs, 0 <= from < 2*limbs, and a[limbs ... limbs+kProductPad-1] and
 // b[-kProductPad ... -1] are zero. x has 2*limbs limbs.
 void multiplyFrom(limb* x, const limb* a, const limb* b, int limbs, int from);
