@@ -66,6 +66,26 @@ KESTROM_INLINE void writeTrits(trit* s, int count, limb v) {
     storeChunks(s, count, w);
 }
 
+// Reads `full` whole limbs of kLimbTrits trits each from s[0 ... full*kLimbTrits-1]; returns
+// whether every trit is valid.
+KESTROM_INLINE bool readWholeLimbs(const trit* s, int full, limb* limbs) {
+    bool valid = true;
+    for (int j = 0; j < full; ++j) {
+        const bool ok = readTrits(s + j * kLimbTrits, kLimbTrits, limbs[j]);
+        valid = valid && ok;
+    }
+    return valid;
+}
+
+// Writes the kLimbTrits trits of the canonical limb v to s[0 ... kLimbTrits-1]; may write
+// s[kLimbTrits] and s[kLimbTrits+1] too.
+KESTROM_INLINE void writeLimbSpilling(trit* s, limb v) { writeTrits(s, kLimbTrits, v); }
+
+// Writes `full` whole canonical limbs to s[0 ... full*kLimbTrits-1].
+KESTROM_INLINE void writeWholeLimbs(trit* s, int full, const limb* limbs) {
+    for (int j = 0; j < full; ++j) writeTrits(s + j * kLimbTrits, kLimbTrits, limbs[j]);
+}
+
 }  // namespace words
 }  // namespace kestrom
 

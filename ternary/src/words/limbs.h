@@ -17,8 +17,16 @@ constexpr limb kLimbMost = static_cast<limb>(kRadix3.most[kLimbTrits]);
 // The limbsFor(count) limbs of s[0 ... count-1]; returns whether every trit is valid.
 bool readLimbs(const trit* s, int count, limb* limbs);
 
+// The limbsFor(count + lift) limbs of s[0 ... count-1] times 3^lift (0 <= lift < kLimbTrits):
+// the trits raised by lift positions, zeros below them. Returns whether every trit is valid.
+bool readLimbsRaised(const trit* s, int count, int lift, limb* limbs);
+
 // Writes s[0 ... count-1] from canonical limbs whose value fits count trits.
 void writeLimbs(trit* s, int count, const limb* limbs);
+
+// Writes trits first ... first+count-1 of the canonical integer x to s[0 ... count-1]; x has
+// no non-zero trit above those, and limbsFor(first + count) limbs. first >= 0, count >= 1.
+void writeLimbsFrom(trit* s, int count, const limb* x, int first);
 
 // out := a + f * b over `limbs` canonical limbs, f = -1 or +1, carrying from limb to limb;
 // returns the carry out of the top limb (-1, 0 or 1). out may be a or b.

@@ -3,6 +3,7 @@
 #include "lengths.h"
 #include "limbs.h"
 #include "moves.h"
+#include "mul_product.h"
 #include "normalize.h"
 #include "operations.h"
 #include "pairs.h"
@@ -87,55 +88,58 @@ bool mulMedium(trit* resExp, trit* resMant, int expLen, int n, const trit* expA,
 
 #endif
 
-// A column of the product of two mantissas of canonical limbs, plus the carry into it, divides
-// by the radix into a quotient that fits an unsigned limb (see divPow3).
-constexpr int kMaxMantLimbs = (kMaxTrits + kLimbTrits - 1) / kLimbTrits;
-static_assert(static_cast<uwide>(kMaxMantLimbs) * static_cast<uwide>(kLimbMost) *
-                      static_cast<uwide>(kLimbMost) / static_cast<uwide>(kLimbRadix) <
-                  (static_cast<uwide>(1) << kLimbBits) - (static_cast<uwide>(1) << (kLimbBits - 2)),
-              "a product column must divide by the radix into one word");
-
-// x := a * b in canonical limbs, column by column; x has 2 * limbs limbs, limbs <= kMaxMantLimbs.
-void multiply(limb* x, const limb* a, const limb* b, int limbs) {
-    wide carry = 0;
-    for (int k = 0; k < 2 * limbs - 1; ++k) {
-        wide column = carry;
-        const int first = k < limbs ? 0 : k - limbs + 1;
-        const int last = k < limbs ? k : limbs - 1;
-        for (int i = first; i <= last; ++i) column += static_cast<wide>(a[i]) * b[k - i];
-        const bool negative = column < 0;
-        const uwide m = negative ? 0 - static_cast<uwide>(column) : static_cast<uwide>(column);
-        const ulimb q = divPow3(m + static_cast<ulimb>(kLimbMost), kLimbTrits);
-        carry = negative ? -static_cast<wide>(q) : static_cast<wide>(q);
-        x[k] = static_cast<limb>(column - carry * kLimbRadix);
-    }
-    x[2 * limbs - 1] = static_cast<limb>(carry);
+// The result exponent e, kept to the expLen+1 trits of resExp as the normalization keeps it.
+void storeExponent(trit* resExp, int expLen, i64 e) {
+    writeTrits(resExp, expLen + 1, static_cast<limb>(wrap(e, expLen + 1)));
 }
 
-// Longer mantissas: the product on limbs, the window of its trits n-1 ... 2n-1 written out
-// and moved into resMant normalized.
+// Longer mantissas: the product on limbs from the limb that holds trit n-1 up. Its window,
+// trits n-1 ... 2n-1, with `used` significant trits, goes straight to its normalized place
+// in resMant: shifted up by n - used, or down by one when it reaches the guard. Where the
+// operands' top limbs have room, A is read raised by that room and B by one trit, so that
+// trit n-1 of the product lands at the start of a limb and the window is whole limbs.
 bool mulLong(trit* resExp, trit* resMant, int expLen, int n, const trit* expA,
              const trit* mantA, const trit* expB, const trit* mantB, const trit* expScratch,
              const trit* mantScratch) {
-    limb a[kMaxLimbs], b[kMaxLimbs];
+    const int limbs = limbsFor(n);
+    const int room = limbs * kLimbTrits - n;
+    const bool raise = (n - 1) % kLimbTrits != 0 && room != 0;
+    const int liftA = raise ? room : 0, liftB = raise ? 1 : 0;
+    // Each operand with the zero limbs the product reads past it (mul_product.h).
+    limb a[kMaxLimbs + kProductPad], bPadded[kProductPad + kMaxLimbs];
+    limb* const b = bPadded + kProductPad;
     i64 e;
-    const bool validA = readLimbs(mantA, n, a);
-    const bool validB = readLimbs(mantB, n, b);
+    const bool validA = readLimbsRaised(mantA, n, liftA, a);
+    const bool validB = readLimbsRaised(mantB, n, liftB, b);
     if (!(validA && validB) ||
         !readExponents(expLen, n, expA, expB, resMant, expScratch, mantScratch, e))
         return false;
 
-    const int limbs = limbsFor(n);
+    for (int j = 0; j < kProductPad; ++j) {
+        a[limbs + j] = 0;
+        bPadded[j] = 0;
+    }
+    // The product is A * B * 3^lift; its trit n-1+lift starts the window.
+    const int lift = liftA + liftB;
+    const int low = n - 1 + lift;
+    const int from = low / kLimbTrits;
     limb x[2 * kMaxLimbs];
-    multiply(x, a, b, limbs);
-    // X = A*B fits 2n trits; its window, trits n-1 ... 2n-1, is written out from the limb that
-    // holds trit n-1 up.
-    const int from = (n - 1) / kLimbTrits;
-    trit window[kMaxTrits + 1 + kLimbTrits];
-    writeLimbs(window, 2 * n - from * kLimbTrits, x + from);
-    const int used = significantTrits(x, 2 * limbs) - (n - 1);
-    normalizeFrom(resExp, resMant, expLen, n, window + (n - 1 - from * kLimbTrits),
-                  used > 0 ? used : 0, e);
+    multiplyFrom(x, a, b, limbs, from);
+    const int top = significantTrits(x + from, 2 * limbs - from);
+    const int used = top == 0 ? 0 : from * kLimbTrits + top - low;
+    resMant[n] = 0;
+    if (used <= 0) {
+        clearTrits(resMant, n);
+        normalizeInPlace(resExp, resMant, expLen, n, 0, e);
+    } else if (used > n) {
+        writeLimbsFrom(resMant, n, x, low + 1);
+        storeExponent(resExp, expLen, e + 1);
+    } else {
+        const int z = n - used;
+        clearTrits(resMant, z);
+        writeLimbsFrom(resMant + z, used, x, low);
+        storeExponent(resExp, expLen, e - z);
+    }
     return true;
 }
 

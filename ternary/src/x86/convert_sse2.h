@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // Trits <-> limbs with SSE2, sixteen trits a register: the conversions of the x86 builds (every
 // x86-64 processor has SSE2; the 32-bit x86 builds are compiled for it). Results are those of
-// the generic conversions, for either limb width.
+// the generic conversions, for either limb width. Runs of whole 64-bit limbs are read two
+// limbs at a time, and written six trits a store from a table.
 #ifndef KESTROM_X86_CONVERT_SSE2_H
 #define KESTROM_X86_CONVERT_SSE2_H
 
@@ -71,6 +72,90 @@ KESTROM_INLINE __m128i spread16(ulimb x) {
     return _mm_sub_epi8(v, _mm_set1_epi8(1));
 }
 
+#if KESTROM_LIMB_BITS == 64
+static_assert(kLimbTrits == 38, "the limb layout below");
+
+// Reading limbs of 38 trits, two at a time. Each limb is two blocks of 16 trits and a tail of
+// 6; the blocks of both limbs go through the digit arithmetic side by side, the two tails
+// share one register. Digits are the trits plus one, as above.
+
+// A constant the compiler must keep as it is: multiplications by it stay one instruction,
+// not the shifts and additions it would otherwise make of them.
+KESTROM_INLINE __m128i opaque(__m128i c) {
+    __asm__("" : "+x"(c));
+    return c;
+}
+
+// Sixteen trit bytes plus one; `top` keeps the largest digit of each lane (above 2 for a byte
+// that is not a trit).
+KESTROM_INLINE __m128i digitsKeepingTop(__m128i raw, __m128i& top) {
+    const __m128i y = _mm_add_epi8(raw, _mm_set1_epi8(1));
+    top = _mm_max_epu8(top, y);
+    return y;
+}
+
+// Whether every digit `top` has seen is 0, 1 or 2.
+KESTROM_INLINE bool digitsValid(__m128i top) {
+    const __m128i over = _mm_subs_epu8(top, _mm_set1_epi8(2));
+    return _mm_movemask_epi8(_mm_cmpeq_epi8(over, _mm_setzero_si128())) == 0xffff;
+}
+
+// Digit lanes -> the values of four digits each (d0 + 3 d1 + 9 d2 + 27 d3) in 32-bit lanes.
+// (d0 + 256 d1) * 259 has d0 + 3 d1 in its second byte.
+KESTROM_INLINE __m128i quadValues(__m128i y) {
+    const __m128i pairs = _mm_srli_epi16(_mm_mullo_epi16(y, opaque(_mm_set1_epi16(259))), 8);
+    return _mm_madd_epi16(pairs, _mm_set1_epi32(0x00090001));
+}
+
+// The quad values of two registers -> the values of their eight eight-digit groups taken two
+// by two: four 32-bit lanes, those of a first, then b.
+KESTROM_INLINE __m128i octetValues(__m128i a, __m128i b) {
+    return _mm_madd_epi16(_mm_packs_epi32(a, b), _mm_set1_epi32(0x00510001));
+}
+
+// Octet values of two registers -> values of sixteen digits (o0 + 6561 o1), 32-bit lanes.
+KESTROM_INLINE __m128i hexadecValues(__m128i a, __m128i b) {
+    return _mm_madd_epi16(_mm_packs_epi32(a, b), _mm_set1_epi32(0x19a10001));
+}
+
+// [h0, h1, h2, h3] -> [h0 + 3^16 h1, h2 + 3^16 h3] in the two 64-bit lanes.
+KESTROM_INLINE __m128i lowLimbValues(__m128i h) {
+    const __m128i low = _mm_and_si128(h, _mm_set_epi32(0, -1, 0, -1));
+    return _mm_add_epi64(low, _mm_mul_epu32(_mm_srli_epi64(h, 32), _mm_set1_epi32(43046721)));
+}
+
+// v + 3^32 * t in each 64-bit lane, t the low 32 bits of the lane (below 2^13).
+KESTROM_INLINE __m128i addTopTimes3to32(__m128i v, __m128i t) {
+    constexpr u64 p = 1853020188851841ULL;  // 3^32
+    const __m128i low = _mm_mul_epu32(t, _mm_set1_epi32(static_cast<int>(static_cast<u32>(p))));
+    const __m128i high = _mm_mul_epu32(t, _mm_set1_epi32(static_cast<int>(p >> 32)));
+    return _mm_add_epi64(_mm_add_epi64(v, low), _mm_slli_epi64(high, 32));
+}
+
+// The digits of one or two limbs at s and s + 38 (38 trits each) -> their digit values, minus
+// the bias, in 64-bit lanes. The tails are loaded with the two trits below them and shifted
+// down by those, so that two zero bytes (trit 0, digit 1) come in above trit 37: the value is
+// that of 40 digits, the bias most(40).
+template <int kCount>
+KESTROM_INLINE __m128i limbValues(const trit* s, __m128i& top) {
+    const __m128i q0 = quadValues(digitsKeepingTop(load16(s), top));
+    const __m128i q1 = quadValues(digitsKeepingTop(load16(s + 16), top));
+    const __m128i o01 = octetValues(q0, q1);
+    __m128i o23 = o01, tails = loadLow8(s + 30);
+    if (kCount == 2) {
+        const __m128i q2 = quadValues(digitsKeepingTop(load16(s + 38), top));
+        const __m128i q3 = quadValues(digitsKeepingTop(load16(s + 54), top));
+        o23 = octetValues(q2, q3);
+        tails = _mm_unpacklo_epi64(tails, loadLow8(s + 68));
+    }
+    const __m128i qt = quadValues(digitsKeepingTop(_mm_srli_epi64(tails, 16), top));
+    const __m128i t = _mm_shuffle_epi32(octetValues(qt, qt), _MM_SHUFFLE(1, 1, 0, 0));
+    const __m128i v = addTopTimes3to32(lowLimbValues(hexadecValues(o01, o23)), t);
+    return _mm_sub_epi64(v, _mm_set1_epi64x(static_cast<long long>(kRadix3.most[40])));
+}
+
+#endif
+
 }  // namespace sse2
 
 // Reads count trits (0 <= count <= kWordTrits) starting at s and returns whether every one of
@@ -129,6 +214,101 @@ KESTROM_INLINE void writeTrits(trit* s, int count, limb v) {
         _mm_store_si128(reinterpret_cast<__m128i*>(w + 2), spread16(q1 - q2 * 43046721u));
     }
     storeChunks(s, count, w);
+}
+
+// Reads `full` whole limbs of kLimbTrits trits each from s[0 ... full*kLimbTrits-1]; returns
+// whether every trit is valid.
+KESTROM_INLINE bool readWholeLimbs(const trit* s, int full, limb* limbs) {
+#if KESTROM_LIMB_BITS == 64
+    using namespace sse2;
+    __m128i top = _mm_setzero_si128();
+    int j = 0;
+    for (; j + 2 <= full; j += 2) {
+        const __m128i v = limbValues<2>(s + j * kLimbTrits, top);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(limbs + j), v);
+    }
+    if (j < full) {
+        const __m128i v = limbValues<1>(s + j * kLimbTrits, top);
+        limbs[j] = static_cast<limb>(_mm_cvtsi128_si64(v));
+    }
+    return digitsValid(top);
+#else
+    bool valid = true;
+    for (int j = 0; j < full; ++j) {
+        const bool ok = readTrits(s + j * kLimbTrits, kLimbTrits, limbs[j]);
+        valid = valid && ok;
+    }
+    return valid;
+#endif
+}
+
+#if KESTROM_LIMB_BITS == 64
+
+// Whole limbs of 38 trits are written six trits a step from a table, which takes fewer
+// instructions than spreading them in registers: the base-3^16 digits of a limb's biased
+// value (as writeTrits forms them) split into base-729 digits by constant divisions, each
+// digit's six trits one eight-byte store. Stores go upward, each rewriting the two or four
+// bytes the one below it wrote past its own trits.
+struct Spread729 {
+    u64 packed[729];  // the six trits of k - 364, one byte each; bytes 6 and 7 zero
+    constexpr Spread729() : packed() {
+        for (u32 k = 0; k < 729; ++k) {
+            u64 word = 0;
+            u32 rest = k;
+            for (int i = 0; i < 6; ++i) {
+                const u32 digit = rest % 3;
+                rest /= 3;
+                word |= static_cast<u64>(digit == 0 ? 0xffu : digit - 1) << (8 * i);
+            }
+            packed[k] = word;
+        }
+    }
+};
+inline constexpr Spread729 kSpread729{};
+
+// The sixteen trits of g - (3^16 - 1) / 2 (g < 3^16) to s[0 ... 15]; writes s[16 ... 19] too.
+KESTROM_INLINE void spreadSixteen(trit* s, u32 g) {
+    const u32 q = g / 729, top = q / 729;
+    bytes::store8(s, kSpread729.packed[g - 729 * q]);
+    bytes::store8(s + 6, kSpread729.packed[q - 729 * top]);
+    bytes::store8(s + 12, kSpread729.packed[top]);
+}
+
+// The 38 trits of v to s[0 ... 37]; unless `exact`, s[38] and s[39] are written too.
+template <bool kExact>
+KESTROM_INLINE void writeLimb38(trit* s, limb v) {
+    constexpr ulimb p16 = 43046721;  // 3^16
+    const ulimb u = static_cast<ulimb>(v) + kRadix3.most[38];
+    const ulimb high = u / p16, g2 = high / p16;
+    spreadSixteen(s, static_cast<u32>(u - high * p16));
+    spreadSixteen(s + 16, static_cast<u32>(high - g2 * p16));
+    if (kExact)
+        bytes::storeShort(s + 32, kSpread729.packed[g2], 6);
+    else
+        bytes::store8(s + 32, kSpread729.packed[g2]);
+}
+
+#endif
+
+// Writes the kLimbTrits trits of the canonical limb v to s[0 ... kLimbTrits-1]; may write
+// s[kLimbTrits] and s[kLimbTrits+1] too.
+KESTROM_INLINE void writeLimbSpilling(trit* s, limb v) {
+#if KESTROM_LIMB_BITS == 64
+    writeLimb38<false>(s, v);
+#else
+    writeTrits(s, kLimbTrits, v);
+#endif
+}
+
+// Writes `full` whole canonical limbs to s[0 ... full*kLimbTrits-1].
+KESTROM_INLINE void writeWholeLimbs(trit* s, int full, const limb* limbs) {
+#if KESTROM_LIMB_BITS == 64
+    if (full <= 0) return;
+    for (int j = 0; j + 1 < full; ++j) writeLimb38<false>(s + j * kLimbTrits, limbs[j]);
+    writeLimb38<true>(s + (full - 1) * kLimbTrits, limbs[full - 1]);
+#else
+    for (int j = 0; j < full; ++j) writeTrits(s + j * kLimbTrits, kLimbTrits, limbs[j]);
+#endif
 }
 
 }  // namespace words
