@@ -88,11 +88,6 @@ bool mulMedium(trit* resExp, trit* resMant, int expLen, int n, const trit* expA,
 
 #endif
 
-// The result exponent e, kept to the expLen+1 trits of resExp as the normalization keeps it.
-void storeExponent(trit* resExp, int expLen, i64 e) {
-    writeTrits(resExp, expLen + 1, static_cast<limb>(wrap(e, expLen + 1)));
-}
-
 // Longer mantissas: the product on limbs from the limb that holds trit n-1 up. Its window,
 // trits n-1 ... 2n-1, with `used` significant trits, goes straight to its normalized place
 // in resMant: shifted up by n - used, or down by one when it reaches the guard. Where the

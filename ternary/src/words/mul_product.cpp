@@ -1,6 +1,13 @@
 // SPDX-License-Identifier: MIT
 #include "mul_product.h"
 
+#if KESTROM_LIMB_BITS == 64 && defined(__x86_64__)
+#define KESTROM_PRODUCTS_X86_64 1
+#include "../x86/products_x86_64.h"
+#else
+#define KESTROM_PRODUCTS_X86_64 0
+#endif
+
 namespace kestrom {
 namespace words {
 
@@ -71,35 +78,9 @@ struct Sum {
     ulimb high;
 };
 
-#if KESTROM_LIMB_BITS == 64 && defined(__x86_64__)
-// s += a[0] * b[0] + a[1] * b[-1] + ... over `steps` steps of four products, as the dot
-// above; written out because the compiler keeps the 128-bit sum in registers badly.
+#if KESTROM_PRODUCTS_X86_64
 KESTROM_INLINE void addProducts(Sum& s, const limb* a, const limb* b, long long steps) {
-    __asm__(
-        "1:\n\t"
-        "movq (%[a]), %%rax\n\t"
-        "imulq (%[b])\n\t"
-        "addq %%rax, %[low]\n\t"
-        "adcq %%rdx, %[high]\n\t"
-        "movq 8(%[a]), %%rax\n\t"
-        "imulq -8(%[b])\n\t"
-        "addq %%rax, %[low]\n\t"
-        "adcq %%rdx, %[high]\n\t"
-        "movq 16(%[a]), %%rax\n\t"
-        "imulq -16(%[b])\n\t"
-        "addq %%rax, %[low]\n\t"
-        "adcq %%rdx, %[high]\n\t"
-        "movq 24(%[a]), %%rax\n\t"
-        "imulq -24(%[b])\n\t"
-        "addq %%rax, %[low]\n\t"
-        "adcq %%rdx, %[high]\n\t"
-        "addq $32, %[a]\n\t"
-        "subq $32, %[b]\n\t"
-        "decq %[steps]\n\t"
-        "jnz 1b"
-        : [low] "+r"(s.low), [high] "+r"(s.high), [a] "+r"(a), [b] "+r"(b), [steps] "+r"(steps)
-        :
-        : "rax", "rdx", "cc", "memory");
+    x86_64::addProducts(s.low, s.high, a, b, steps);
 }
 #else
 KESTROM_INLINE void addProducts(Sum& s, const limb* a, const limb* b, long long steps) {

@@ -10,10 +10,6 @@ namespace words {
 
 namespace {
 
-KESTROM_INLINE void storeExponent(trit* resExp, int expLen, i64 e) {
-    writeTrits(resExp, expLen + 1, static_cast<limb>(wrap(e, expLen + 1)));
-}
-
 // A zero result: the exponent's significant trits are cleared, its guard is that of e.
 void storeZeroExponent(trit* resExp, int expLen, i64 e) {
     const i64 wrapped = wrap(e, expLen + 1);

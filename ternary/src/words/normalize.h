@@ -6,6 +6,7 @@
 #ifndef KESTROM_WORDS_NORMALIZE_H
 #define KESTROM_WORDS_NORMALIZE_H
 
+#include "convert.h"
 #include "radix3.h"
 
 namespace kestrom {
@@ -21,6 +22,12 @@ inline i64 wrap(i64 x, int trits) {
     if (x > m && x - p <= m) return x - p;
     if (x < -m && x + p >= -m) return x + p;
     return wrapFar(x, trits);
+}
+
+// The result exponent e written to resExp[0 ... expLen], reduced to its expLen+1 trits as the
+// trit-level exponent arithmetic leaves it.
+KESTROM_INLINE void storeExponent(trit* resExp, int expLen, i64 e) {
+    writeTrits(resExp, expLen + 1, static_cast<limb>(wrap(e, expLen + 1)));
 }
 
 // For add and mul, the raw mantissa a single value (value.h): s (|s| <= most(mantLen+1)) with
