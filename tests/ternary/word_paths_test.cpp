@@ -185,6 +185,40 @@ TEST(WordPaths, MatchTheTritLevelRoutinesAtEverySize) {
 // the same dividends bring the remainder to within 3^j / 2 of a threshold j positions later
 // (onto it where the threshold's low trits are zero, as d + T of the smallest divisor), inside
 // a run of positions the word level takes together (13 or 35 positions a run).
+// The sum may be written over either operand, as the trit-level addition allows; the word
+// paths read each part of the operands before they write over it.
+TEST(WordPaths, AddWritesOverEitherOperand) {
+    std::mt19937_64 rng(11);
+    for (const int mantLen : {1, 7, 8, 14, 15, 16, 17, 31, 39, 40, 47, 81, 243}) {
+        for (const bool overA : {true, false}) {
+            for (int round = 0; round < 20; ++round) {
+                const int expLen = 6;
+                Call call(expLen, mantLen);
+                fillOperand(rng, call.expA, call.mantA, expLen, mantLen, Op::add);
+                fillOperand(rng, call.expB, call.mantB, expLen, mantLen, Op::add);
+                Call viaTrits = call, viaWords = call;
+                const auto run = [&](Call& c, bool words) {
+                    signed char* out = overA ? c.mantA.data() : c.mantB.data();
+                    if (words)
+                        return kestrom::words::addWords(c.resExp.data(), out, expLen, mantLen,
+                                                        c.expA.data(), c.mantA.data(), c.expB.data(),
+                                                        c.mantB.data(), c.expScratch.data());
+                    kestrom::addTrits(c.resExp.data(), out, expLen, mantLen, c.expA.data(),
+                                      c.mantA.data(), c.expB.data(), c.mantB.data(),
+                                      c.expScratch.data());
+                    return true;
+                };
+                run(viaTrits, false);
+                if (!run(viaWords, true)) continue;
+                ASSERT_TRUE(viaWords.sameResult(viaTrits))
+                    << "mantLen " << mantLen << (overA ? " over mantA" : " over mantB")
+                    << "\noperands" << call << "\ntrit level" << viaTrits << "\nword level"
+                    << viaWords;
+            }
+        }
+    }
+}
+
 TEST(WordPaths, DivisionAtTheSelectionThresholds) {
     std::mt19937_64 rng(13);
     int taken = 0;

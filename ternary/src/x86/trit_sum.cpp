@@ -33,16 +33,16 @@ bool scanTrits(const trit* a, const trit* b, int len, bool& nonzeroA, bool& nonz
 
 int sumTrits(trit* out, const trit* a, const trit* b, int len) {
     const int full = len / 16, rest = len % 16;
-    // The top partial block is loaded first: out may be a or b, and the stores of the whole
-    // blocks below reach some of its bytes.
-    const __m128i topSum = _mm_add_epi8(load16(a + len - 16), load16(b + len - 16));
     u32 carry = 0, borrow = 0;
     for (int j = 0; j < full; ++j) {
         const int at = 16 * j;
         store16(out + at, sumBlock(_mm_add_epi8(load16(a + at), load16(b + at)), 0, carry, borrow));
     }
     if (rest != 0) {
-        // Its low lanes repeat positions below, which are kept as just stored.
+        // The top partial block ends at len. Its low lanes repeat positions below, which
+        // are kept as just stored; the lanes it uses lie above every store so far, so they
+        // still hold the operands even where out is a or b.
+        const __m128i topSum = _mm_add_epi8(load16(a + len - 16), load16(b + len - 16));
         const __m128i keep = _mm_loadu_si128(reinterpret_cast<const __m128i*>(kKeep + rest));
         const __m128i top = sumBlock(_mm_and_si128(topSum, keep), 16 - rest, carry, borrow);
         const __m128i below = _mm_andnot_si128(keep, load16(out + len - 16));
