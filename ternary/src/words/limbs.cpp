@@ -25,7 +25,8 @@ bool readLimbsRaised(const trit* s, int count, int lift, limb* limbs) {
     const int low = kLimbTrits - lift < count ? kLimbTrits - lift : count;
     limb v;
     bool valid = readTrits(s, low, v);
-    limbs[0] = v * static_cast<limb>(pow3(lift));
+    // Unsigned: invalid trits give any value (discarded), which must not overflow.
+    limbs[0] = static_cast<limb>(static_cast<ulimb>(v) * pow3(lift));
     if (low < count) {
         const bool ok = readLimbs(s + low, count - low, limbs + 1);
         valid = valid && ok;
