@@ -101,21 +101,22 @@ KESTROM_INLINE limb chunkValue(u64 x, u64& bad) {
     return static_cast<limb>(lo + hi * 81) - 3280;
 }
 
+// The bytes of the `trits` trits whose base-3 digits (lowest first) are those of k: digit
+// 0, 1, 2 is the trit -1, 0, +1, the byte 0xff, 0x00, 0x01. For the tables below.
+constexpr u64 tritBytesOf(u32 k, int trits) {
+    u64 word = 0;
+    for (int i = 0; i < trits; ++i, k /= 3) {
+        const u32 digit = k % 3;
+        word |= static_cast<u64>(digit == 0 ? 0xffu : digit - 1) << (8 * i);
+    }
+    return word;
+}
+
 // The four trits of k - 40 (k = 0 ... 80), one byte each.
 struct Spread81 {
     u32 packed[81];
     constexpr Spread81() : packed() {
-        for (u32 k = 0; k < 81; ++k) {
-            u32 word = 0;
-            u32 rest = k;
-            for (int i = 0; i < 4; ++i) {
-                // digit 0, 1, 2 is the trit -1, 0, +1: the byte 0xff, 0x00, 0x01
-                const u32 digit = rest % 3;
-                rest /= 3;
-                word |= (digit == 0 ? 0xffu : digit - 1) << (8 * i);
-            }
-            packed[k] = word;
-        }
+        for (u32 k = 0; k < 81; ++k) packed[k] = static_cast<u32>(tritBytesOf(k, 4));
     }
 };
 inline constexpr Spread81 kSpread81{};

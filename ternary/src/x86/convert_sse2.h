@@ -252,16 +252,7 @@ KESTROM_INLINE bool readWholeLimbs(const trit* s, int full, limb* limbs) {
 struct Spread729 {
     u64 packed[729];  // the six trits of k - 364, one byte each; bytes 6 and 7 zero
     constexpr Spread729() : packed() {
-        for (u32 k = 0; k < 729; ++k) {
-            u64 word = 0;
-            u32 rest = k;
-            for (int i = 0; i < 6; ++i) {
-                const u32 digit = rest % 3;
-                rest /= 3;
-                word |= static_cast<u64>(digit == 0 ? 0xffu : digit - 1) << (8 * i);
-            }
-            packed[k] = word;
-        }
+        for (u32 k = 0; k < 729; ++k) packed[k] = bytes::tritBytesOf(k, 6);
     }
 };
 inline constexpr Spread729 kSpread729{};
