@@ -32,7 +32,11 @@ require_i386_programs() {
     probe=$(mktemp -d)
     printf 'int main(void) { return 0; }\n' >"$probe/probe.c"
     gcc -m32 "$probe/probe.c" -o "$probe/probe"
-    if ! "$probe/probe" 2>/dev/null; then
+    # Registered once, the emulator serves every later 32-bit program too.
+    if grep -qx enabled /proc/sys/fs/binfmt_misc/qemu-i386 2>/dev/null; then
+        echo "32-bit x86 programs run under qemu-i386 (registered with binfmt_misc)"
+        i386_emulated=1
+    elif ! "$probe/probe" 2>/dev/null; then
         echo "this kernel does not run 32-bit x86 programs: they run under qemu-i386"
         i386_emulated=1
         require_packages qemu-user
