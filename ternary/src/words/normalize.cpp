@@ -8,8 +8,6 @@
 namespace kestrom {
 namespace words {
 
-namespace {
-
 // A zero result: the exponent's significant trits are cleared, its guard is that of e.
 void storeZeroExponent(trit* resExp, int expLen, i64 e) {
     const i64 wrapped = wrap(e, expLen + 1);
@@ -17,8 +15,6 @@ void storeZeroExponent(trit* resExp, int expLen, i64 e) {
     clearTrits(resExp, expLen);
     resExp[expLen] = static_cast<trit>(wrapped > low ? 1 : (wrapped < -low ? -1 : 0));
 }
-
-}  // namespace
 
 i64 wrapFar(i64 x, int trits) {
     const i64 m = static_cast<i64>(most(trits));
@@ -35,26 +31,6 @@ i64 wrapFar(i64 x, int trits) {
     while (x > m) x -= p;
     while (x < -m) x += p;
     return x;
-}
-
-template <typename V>
-void storeNormalized(trit* resExp, trit* resMant, int expLen, int mantLen, V s, i64 e) {
-    const u64 mag = s < 0 ? 0 - static_cast<u64>(s) : static_cast<u64>(s);
-    if (mag > kMost64.most[mantLen]) {
-        // The sum reached the guard: one trit is dropped and the exponent grows by one.
-        const V third = static_cast<V>(divSmallPow3<V>(mag + 1, 1));
-        writeValue(resMant, mantLen + 1, s < 0 ? -third : third);
-        storeExponent(resExp, expLen, e + 1);
-        return;
-    }
-    if (mag == 0) {
-        writeValue(resMant, mantLen + 1, s);
-        storeZeroExponent(resExp, expLen, e);
-        return;
-    }
-    const int z = mantLen - tritsOfValue(mag);  // leading zero trits, moved out at the top
-    writeValue(resMant, mantLen + 1, static_cast<V>(s * static_cast<V>(kMost64.pow3[z])));
-    storeExponent(resExp, expLen, e - z);
 }
 
 void storeNormalizedExponent(trit* resExp, int expLen, int mantLen, int used, i64 e) {
@@ -90,27 +66,6 @@ void normalizeFrom(trit* resExp, trit* resMant, int expLen, int mantLen, const t
     }
 }
 
-template <typename V>
-void storeQuotient(trit* resExp, trit* resMant, int expLen, int mantLen, u64 mag, bool negative,
-                   i64 e) {
-    const auto withSign = [negative](u64 m) {
-        return negative ? -static_cast<V>(m) : static_cast<V>(m);
-    };
-    if (mag > kMost64.most[mantLen + 1]) {
-        writeValue(resMant, mantLen, withSign(divSmallPow3<V>(mag + 4, 2)));
-        storeExponent(resExp, expLen, e + 2);
-    } else if (mag > kMost64.most[mantLen]) {
-        writeValue(resMant, mantLen + 1, withSign(divSmallPow3<V>(mag + 1, 1)));
-        storeExponent(resExp, expLen, e + 1);
-    } else if (mag > kMost64.most[mantLen - 1]) {
-        writeValue(resMant, mantLen, withSign(mag));
-        storeExponent(resExp, expLen, e);
-    } else {
-        clearTrits(resMant, mantLen);
-        storeZeroExponent(resExp, expLen, e);
-    }
-}
-
 void storeQuotientFrom(trit* resExp, trit* resMant, int expLen, int mantLen, const trit* quot,
                        int used, i64 e) {
     if (used == mantLen + 2) {
@@ -127,14 +82,6 @@ void storeQuotientFrom(trit* resExp, trit* resMant, int expLen, int mantLen, con
         storeZeroExponent(resExp, expLen, e);
     }
 }
-
-// The value types of the short paths: limbs, and with 32-bit limbs also 64-bit integers.
-template void storeNormalized<limb>(trit*, trit*, int, int, limb, i64);
-template void storeQuotient<limb>(trit*, trit*, int, int, u64, bool, i64);
-#if KESTROM_LIMB_BITS == 32
-template void storeNormalized<i64>(trit*, trit*, int, int, i64, i64);
-template void storeQuotient<i64>(trit*, trit*, int, int, u64, bool, i64);
-#endif
 
 }  // namespace words
 }  // namespace kestrom

@@ -7,7 +7,9 @@
 #define KESTROM_WORDS_NORMALIZE_H
 
 #include "convert.h"
+#include "moves.h"
 #include "radix3.h"
+#include "value.h"
 
 namespace kestrom {
 namespace words {
@@ -33,8 +35,28 @@ KESTROM_INLINE void storeExponent(trit* resExp, int expLen, i64 e) {
 // For add and mul, the raw mantissa a single value (value.h): s (|s| <= most(mantLen+1)) with
 // exponent e; writes resMant[0 ... mantLen] and resExp[0 ... expLen]. mantLen < kValueTrits,
 // and < kWordTrits for a limb.
+// A zero result's exponent: its significant trits cleared, its guard that of e.
+void storeZeroExponent(trit* resExp, int expLen, i64 e);
+
 template <typename V>
-void storeNormalized(trit* resExp, trit* resMant, int expLen, int mantLen, V s, i64 e);
+KESTROM_INLINE void storeNormalized(trit* resExp, trit* resMant, int expLen, int mantLen, V s, i64 e) {
+    const u64 mag = s < 0 ? 0 - static_cast<u64>(s) : static_cast<u64>(s);
+    if (mag > kMost64.most[mantLen]) {
+        // The sum reached the guard: one trit is dropped and the exponent grows by one.
+        const V third = static_cast<V>(divSmallPow3<V>(mag + 1, 1));
+        writeValue(resMant, mantLen + 1, s < 0 ? -third : third);
+        storeExponent(resExp, expLen, e + 1);
+        return;
+    }
+    if (mag == 0) {
+        writeValue(resMant, mantLen + 1, s);
+        storeZeroExponent(resExp, expLen, e);
+        return;
+    }
+    const int z = mantLen - tritsOfValue(mag);  // leading zero trits, moved out at the top
+    writeValue(resMant, mantLen + 1, static_cast<V>(s * static_cast<V>(kMost64.pow3[z])));
+    storeExponent(resExp, expLen, e - z);
+}
 
 // For add and mul, the raw mantissa already in resMant[0 ... mantLen] with `used` significant
 // trits (0 ... mantLen+1): shifted in place to normalized form, the exponent e adjusted.
@@ -53,8 +75,25 @@ void normalizeFrom(trit* resExp, trit* resMant, int expLen, int mantLen, const t
 // a quotient below that gives zero. As normalizeQuotient, resMant[mantLen] is written only in
 // the middle case. Q as a single value's magnitude and sign (as storeNormalized) ...
 template <typename V>
-void storeQuotient(trit* resExp, trit* resMant, int expLen, int mantLen, u64 mag, bool negative,
-                   i64 e);
+KESTROM_INLINE void storeQuotient(trit* resExp, trit* resMant, int expLen, int mantLen, u64 mag, bool negative,
+                   i64 e) {
+    const auto withSign = [negative](u64 m) {
+        return negative ? -static_cast<V>(m) : static_cast<V>(m);
+    };
+    if (mag > kMost64.most[mantLen + 1]) {
+        writeValue(resMant, mantLen, withSign(divSmallPow3<V>(mag + 4, 2)));
+        storeExponent(resExp, expLen, e + 2);
+    } else if (mag > kMost64.most[mantLen]) {
+        writeValue(resMant, mantLen + 1, withSign(divSmallPow3<V>(mag + 1, 1)));
+        storeExponent(resExp, expLen, e + 1);
+    } else if (mag > kMost64.most[mantLen - 1]) {
+        writeValue(resMant, mantLen, withSign(mag));
+        storeExponent(resExp, expLen, e);
+    } else {
+        clearTrits(resMant, mantLen);
+        storeZeroExponent(resExp, expLen, e);
+    }
+}
 // ... or as the trits quot[0 ... mantLen+1] with `used` significant trits.
 void storeQuotientFrom(trit* resExp, trit* resMant, int expLen, int mantLen, const trit* quot,
                        int used, i64 e);
