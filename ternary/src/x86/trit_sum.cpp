@@ -9,14 +9,12 @@ namespace kestrom {
 namespace words {
 namespace sse2 {
 
-
 bool scanTrits(const trit* a, const trit* b, int len, bool& nonzeroA, bool& nonzeroB) {
-    const __m128i one = _mm_set1_epi8(1), two = _mm_set1_epi8(2);
     __m128i bad = _mm_setzero_si128(), anyA = _mm_setzero_si128(), anyB = _mm_setzero_si128();
     const auto scan = [&](int at) {
         const __m128i x = load16(a + at), y = load16(b + at);
-        bad = _mm_or_si128(bad, _mm_subs_epu8(_mm_add_epi8(x, one), two));
-        bad = _mm_or_si128(bad, _mm_subs_epu8(_mm_add_epi8(y, one), two));
+        digits16(x, bad);  // the conversions' validity check
+        digits16(y, bad);
         anyA = _mm_or_si128(anyA, x);
         anyB = _mm_or_si128(anyB, y);
     };

@@ -73,9 +73,10 @@ KESTROM_INLINE __m128i inRegister(Trits16 x) {
 
 // Whether the positions of a and b are all -1, 0 or +1 (zero bytes count as trits 0).
 KESTROM_INLINE bool validTrits16(Trits16 a, Trits16 b) {
-    const __m128i one = _mm_set1_epi8(1), two = _mm_set1_epi8(2);
-    const __m128i bad = _mm_or_si128(_mm_subs_epu8(_mm_add_epi8(inRegister(a), one), two),
-                                     _mm_subs_epu8(_mm_add_epi8(inRegister(b), one), two));
+    // The conversions' check: each byte plus one must be a digit 0 ... 2.
+    __m128i bad = _mm_setzero_si128();
+    digits16(inRegister(a), bad);
+    digits16(inRegister(b), bad);
     return signs(_mm_cmpeq_epi8(bad, _mm_setzero_si128())) == 0xffff;
 }
 
