@@ -26,39 +26,6 @@ KESTROM_INLINE bool checkRest(int expLen, int n, const trit* resExp, const trit*
     return mantA[n] == 0 && mantB[n] == 0 && resExp[expLen] == 0 && allZero(expScratch + 1, expLen);
 }
 
-// Short mantissas: the sum of two aligned mantissas fits one value V (a limb, or with 32-bit
-// limbs a 64-bit integer).
-template <typename V>
-bool addShort(trit* resExp, trit* resMant, int expLen, int n, trit* expA, trit* mantA,
-              trit* expB, trit* mantB, trit* expScratch) {
-    V a, b;
-    limb ea, eb;
-    const bool validAB = readPair(mantA, mantB, n + 1, a, b);
-    const bool validE = readPair(expA, expB, expLen, ea, eb);
-    if (!(validAB && validE) ||
-        !checkRest(expLen, n, resExp, mantA, mantB, expScratch))
-        return false;
-
-    // Alignment: dropping k low trits rounds to nearest, which is one division by 3^k.
-    i64 e = eb;
-    if (a == 0) {
-        e = eb;
-    } else if (b == 0) {
-        e = ea;
-    } else if (ea < eb) {
-        const limb k = eb - ea;
-        dropLowTrits(mantA, n, k);
-        a = k > n ? 0 : roundDivValue(a, k);
-    } else if (ea > eb) {
-        const limb k = ea - eb;
-        dropLowTrits(mantB, n, k);
-        b = k > n ? 0 : roundDivValue(b, k);
-        e = ea;
-    }
-    storeNormalized(resExp, resMant, expLen, n, static_cast<V>(a + b), e);
-    return true;
-}
-
 #if KESTROM_SSE2
 
 // Mantissas of up to 15 trits on x86: both strings in one register, summed as trits; the
@@ -128,6 +95,39 @@ bool addLong(trit* resExp, trit* resMant, int expLen, int n, trit* expA, trit* m
 
 #else
 
+// Short mantissas: the sum of two aligned mantissas fits one value V (a limb, or with 32-bit
+// limbs a 64-bit integer).
+template <typename V>
+bool addShort(trit* resExp, trit* resMant, int expLen, int n, trit* expA, trit* mantA,
+              trit* expB, trit* mantB, trit* expScratch) {
+    V a, b;
+    limb ea, eb;
+    const bool validAB = readPair(mantA, mantB, n + 1, a, b);
+    const bool validE = readPair(expA, expB, expLen, ea, eb);
+    if (!(validAB && validE) ||
+        !checkRest(expLen, n, resExp, mantA, mantB, expScratch))
+        return false;
+
+    // Alignment: dropping k low trits rounds to nearest, which is one division by 3^k.
+    i64 e = eb;
+    if (a == 0) {
+        e = eb;
+    } else if (b == 0) {
+        e = ea;
+    } else if (ea < eb) {
+        const limb k = eb - ea;
+        dropLowTrits(mantA, n, k);
+        a = k > n ? 0 : roundDivValue(a, k);
+    } else if (ea > eb) {
+        const limb k = ea - eb;
+        dropLowTrits(mantB, n, k);
+        b = k > n ? 0 : roundDivValue(b, k);
+        e = ea;
+    }
+    storeNormalized(resExp, resMant, expLen, n, static_cast<V>(a + b), e);
+    return true;
+}
+
 bool isZero(const limb* x, int limbs) {
     limb any = 0;
     for (int j = 0; j < limbs; ++j) any |= x[j];
@@ -180,7 +180,7 @@ bool addWords(trit* resExp, trit* resMant, int expLen, int mantLen, trit* expA, 
     if (mantLen < 16)
         return addShortTrits(resExp, resMant, expLen, mantLen, expA, mantA, expB, mantB, expScratch);
     return addLong(resExp, resMant, expLen, mantLen, expA, mantA, expB, mantB, expScratch);
-#endif
+#else
     if (isShort(mantLen))
         return addShort<limb>(resExp, resMant, expLen, mantLen, expA, mantA, expB, mantB, expScratch);
 #if KESTROM_LIMB_BITS == 32
@@ -188,6 +188,7 @@ bool addWords(trit* resExp, trit* resMant, int expLen, int mantLen, trit* expA, 
         return addShort<i64>(resExp, resMant, expLen, mantLen, expA, mantA, expB, mantB, expScratch);
 #endif
     return addLong(resExp, resMant, expLen, mantLen, expA, mantA, expB, mantB, expScratch);
+#endif
 }
 
 #else
