@@ -33,11 +33,8 @@ i64 wrapFar(i64 x, int trits) {
     return x;
 }
 
-void storeNormalizedExponent(trit* resExp, int expLen, int mantLen, int used, i64 e) {
-    if (used == 0)
-        storeZeroExponent(resExp, expLen, e);
-    else
-        storeExponent(resExp, expLen, used > mantLen ? e + 1 : e - (mantLen - used));
+void storeExponentFar(trit* resExp, int expLen, i64 e) {
+    writeTrits(resExp, expLen + 1, static_cast<limb>(wrap(e, expLen + 1)));
 }
 
 void normalizeInPlace(trit* resExp, trit* resMant, int expLen, int mantLen, int used, i64 e) {

@@ -27,16 +27,26 @@ inline i64 wrap(i64 x, int trits) {
 }
 
 // The result exponent e written to resExp[0 ... expLen], reduced to its expLen+1 trits as the
-// trit-level exponent arithmetic leaves it.
+// trit-level exponent arithmetic leaves it. Exponents of up to eight trits already in range,
+// the usual case, are one table lookup and store here; the rest go to storeExponentFar.
+void storeExponentFar(trit* resExp, int expLen, i64 e);
 KESTROM_INLINE void storeExponent(trit* resExp, int expLen, i64 e) {
-    writeTrits(resExp, expLen + 1, static_cast<limb>(wrap(e, expLen + 1)));
+    if (expLen < 8) {
+        const i64 m = static_cast<i64>(most(expLen + 1));
+        if (e >= -m && e <= m) {
+            bytes::storeOctet(resExp, expLen + 1, static_cast<u32>(e + m));
+            return;
+        }
+    }
+    storeExponentFar(resExp, expLen, e);
 }
+
+// A zero result's exponent: its significant trits cleared, its guard that of e.
+void storeZeroExponent(trit* resExp, int expLen, i64 e);
 
 // For add and mul, the raw mantissa a single value (value.h): s (|s| <= most(mantLen+1)) with
 // exponent e; writes resMant[0 ... mantLen] and resExp[0 ... expLen]. mantLen < kValueTrits,
 // and < kWordTrits for a limb.
-// A zero result's exponent: its significant trits cleared, its guard that of e.
-void storeZeroExponent(trit* resExp, int expLen, i64 e);
 
 template <typename V>
 KESTROM_INLINE void storeNormalized(trit* resExp, trit* resMant, int expLen, int mantLen, V s, i64 e) {
@@ -63,7 +73,12 @@ KESTROM_INLINE void storeNormalized(trit* resExp, trit* resMant, int expLen, int
 void normalizeInPlace(trit* resExp, trit* resMant, int expLen, int mantLen, int used, i64 e);
 
 // The exponent part of normalizeInPlace alone, for a mantissa the caller shifts itself.
-void storeNormalizedExponent(trit* resExp, int expLen, int mantLen, int used, i64 e);
+KESTROM_INLINE void storeNormalizedExponent(trit* resExp, int expLen, int mantLen, int used, i64 e) {
+    if (used == 0)
+        storeZeroExponent(resExp, expLen, e);
+    else
+        storeExponent(resExp, expLen, used > mantLen ? e + 1 : e - (mantLen - used));
+}
 
 // For mul: the raw mantissa is raw[0 ... mantLen] with `used` significant trits, in a buffer
 // whose positions below raw are not part of it; copied to resMant shifted to normalized form.
