@@ -6,8 +6,6 @@
 
 void add(signed char* resExp, signed char* resMant, int expLen, int mantLen, signed char* expA,
          signed char* mantA, signed char* expB, signed char* mantB, signed char* expScratch) {
-    if (kestrom::words::addWords(resExp, resMant, expLen, mantLen, expA, mantA, expB, mantB,
-                                 expScratch))
-        return;
-    kestrom::addTrits(resExp, resMant, expLen, mantLen, expA, mantA, expB, mantB, expScratch);
+    kestrom::words::addWords(resExp, resMant, expLen, mantLen, expA, mantA, expB, mantB,
+                             expScratch, kestrom::addTrits);
 }

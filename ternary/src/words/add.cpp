@@ -170,10 +170,9 @@ bool addLong(trit* resExp, trit* resMant, int expLen, int n, trit* expA, trit* m
 
 #endif
 
-}  // namespace
-
-bool addWords(trit* resExp, trit* resMant, int expLen, int mantLen, trit* expA, trit* mantA,
-              trit* expB, trit* mantB, trit* expScratch) {
+// The paths below, chosen by length; false when the call is not theirs to take.
+KESTROM_INLINE bool addPaths(trit* resExp, trit* resMant, int expLen, int mantLen, trit* expA,
+                             trit* mantA, trit* expB, trit* mantB, trit* expScratch) {
     if (!takesLengths(expLen, mantLen, 1)) return false;
 #if KESTROM_SSE2
     // On x86 every length adds on the trits themselves.
@@ -191,9 +190,20 @@ bool addWords(trit* resExp, trit* resMant, int expLen, int mantLen, trit* expA, 
 #endif
 }
 
+}  // namespace
+
+void addWords(trit* resExp, trit* resMant, int expLen, int mantLen, trit* expA, trit* mantA,
+              trit* expB, trit* mantB, trit* expScratch, AddRoutine otherwise) {
+    if (!addPaths(resExp, resMant, expLen, mantLen, expA, mantA, expB, mantB, expScratch))
+        otherwise(resExp, resMant, expLen, mantLen, expA, mantA, expB, mantB, expScratch);
+}
+
 #else
 
-bool addWords(trit*, trit*, int, int, trit*, trit*, trit*, trit*, trit*) { return false; }
+void addWords(trit* resExp, trit* resMant, int expLen, int mantLen, trit* expA, trit* mantA,
+              trit* expB, trit* mantB, trit* expScratch, AddRoutine otherwise) {
+    otherwise(resExp, resMant, expLen, mantLen, expA, mantA, expB, mantB, expScratch);
+}
 
 #endif
 
