@@ -37,14 +37,6 @@ void storeExponentFar(trit* resExp, int expLen, i64 e) {
     writeTrits(resExp, expLen + 1, static_cast<limb>(wrap(e, expLen + 1)));
 }
 
-void normalizeInPlace(trit* resExp, trit* resMant, int expLen, int mantLen, int used, i64 e) {
-    if (used > mantLen)
-        dropLowTrits(resMant, mantLen, 1);
-    else if (used > 0)
-        raiseTrits(resMant, mantLen, mantLen - used);
-    storeNormalizedExponent(resExp, expLen, mantLen, used, e);
-}
-
 void normalizeFrom(trit* resExp, trit* resMant, int expLen, int mantLen, const trit* raw,
                    int used, i64 e) {
     if (used == 0) {

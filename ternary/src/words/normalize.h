@@ -69,15 +69,22 @@ KESTROM_INLINE void storeNormalized(trit* resExp, trit* resMant, int expLen, int
 }
 
 // For add and mul, the raw mantissa already in resMant[0 ... mantLen] with `used` significant
-// trits (0 ... mantLen+1): shifted in place to normalized form, the exponent e adjusted.
-void normalizeInPlace(trit* resExp, trit* resMant, int expLen, int mantLen, int used, i64 e);
-
-// The exponent part of normalizeInPlace alone, for a mantissa the caller shifts itself.
+// trits (0 ... mantLen+1): the exponent e adjusted to the normalized form and written, the
+// mantissa left for the caller to shift ...
 KESTROM_INLINE void storeNormalizedExponent(trit* resExp, int expLen, int mantLen, int used, i64 e) {
     if (used == 0)
         storeZeroExponent(resExp, expLen, e);
     else
         storeExponent(resExp, expLen, used > mantLen ? e + 1 : e - (mantLen - used));
+}
+// ... or shifted in place here.
+KESTROM_INLINE void normalizeInPlace(trit* resExp, trit* resMant, int expLen, int mantLen, int used,
+                                     i64 e) {
+    if (used > mantLen)
+        dropLowTrits(resMant, mantLen, 1);
+    else if (used > 0)
+        raiseTrits(resMant, mantLen, mantLen - used);
+    storeNormalizedExponent(resExp, expLen, mantLen, used, e);
 }
 
 // For mul: the raw mantissa is raw[0 ... mantLen] with `used` significant trits, in a buffer
