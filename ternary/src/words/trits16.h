@@ -58,8 +58,8 @@ KESTROM_INLINE bool isZero(Trits16 x) { return (x.lo | x.hi) == 0; }
 // The position of the top non-zero trit plus one, 0 for zero (the top set bit of a word lies
 // in its top non-zero byte).
 KESTROM_INLINE int significantTrits16(Trits16 x) {
-    if (x.hi != 0) return 16 - __builtin_clzll(x.hi) / 8;
-    if (x.lo != 0) return 8 - __builtin_clzll(x.lo) / 8;
+    if (x.hi != 0) return 16 - (__builtin_clzll(x.hi) >> 3);
+    if (x.lo != 0) return 8 - (__builtin_clzll(x.lo) >> 3);
     return 0;
 }
 
