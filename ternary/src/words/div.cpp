@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "convert.h"
+#include "div_short.h"
 #include "lengths.h"
 #include "limbs.h"
 #include "moves.h"
@@ -58,6 +59,19 @@ bool divShort(trit* resExp, trit* resMant, int expLen, int n, const trit* expA, 
 
     const V d = b < 0 ? -b : b;
     const V t = mostOf<V>(n - 2);
+    const bool negative = (a < 0) != (b < 0);
+#if KESTROM_DIV_SHORT_WIDE
+    // A value that is a limb: one division and a short scan (div_short.h). The recurrence is
+    // odd in the dividend, so it runs on |A| and the remainder takes A's sign.
+    if constexpr (sizeof(V) == sizeof(limb)) {
+        limb x;
+        const ulimb q = settleShort<ulimb>(magnitude(a), static_cast<ulimb>(d), static_cast<ulimb>(t),
+                                           pow3(n), n, x);
+        storeQuotient<V>(resExp, resMant, expLen, n, q, negative, e);
+        writeValue(mantA, n + 1, a < 0 ? -3 * x : 3 * x);
+        return true;
+    }
+#endif
     const V low = d - t, high = d + t;
     // One position per pass: the remainder's magnitude picks s, the new remainder is
     // 3 * sign * (|R| - s*d). Q is summed modulo 2^64 (|Q| < 3^(mantLen+1) may pass 2^63).
@@ -75,7 +89,6 @@ bool divShort(trit* resExp, trit* resMant, int expLen, int n, const trit* expA, 
         q = 3 * q + static_cast<U>(digit);
     }
     if (b < 0) q = 0 - q;
-    const bool negative = (a < 0) != (b < 0);
     storeQuotient<V>(resExp, resMant, expLen, n, negative ? 0 - q : q, negative, e);
     writeValue(mantA, n + 1, r);
     return true;
