@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// The short division's recurrence settled from one hardware division instead of a pass per
+// The short division's recurrence settled from one ordinary division instead of a pass per
 // quotient position. For a dividend a >= 0 and divisor d (most(n-1) < d <= most(n), a <= most(n)),
 // and T = most(n-2), the recurrence leaves after k positions the partial quotient
 // F_k = floor(3^(k-1) * a / d) or F_k + 1 and the remainder rho_k - b_k * d, with
@@ -20,11 +20,10 @@
 namespace kestrom {
 namespace words {
 
-// Whether the build divides a double word by a word in one instruction: 128 by 64 bits with
-// 64-bit limbs (the compiler's 128-bit division off x86-64), 64 by 32 bits on x86.
-#if KESTROM_LIMB_BITS == 64
-#define KESTROM_DIV_SHORT_WIDE 1
-#elif defined(__x86_64__) || defined(__i386__)
+// Whether the build has the ordinary division below: a double word by a word in one
+// instruction (divq on x86-64, divl on 32-bit x86, the compiler's 128-bit division elsewhere
+// with 64-bit limbs), or with 32-bit limbs two such steps for 64-bit words.
+#if KESTROM_LIMB_BITS == 64 || defined(__x86_64__) || defined(__i386__)
 #define KESTROM_DIV_SHORT_WIDE 1
 #else
 #define KESTROM_DIV_SHORT_WIDE 0
@@ -32,8 +31,8 @@ namespace words {
 
 #if KESTROM_DIV_SHORT_WIDE
 
-// floor(y / d) and rem = y mod d, for y = high * 2^W + low (W the width of U); needs high < d,
-// so that the quotient fits U.
+// floor(y / d) for y = high * 2^W + low (W the width of the words), rem = y mod d; needs
+// high < d, so that the quotient fits a word.
 #if KESTROM_LIMB_BITS == 64
 KESTROM_INLINE u64 divideWide(u64 high, u64 low, u64 d, u64& rem) {
 #if defined(__x86_64__)
@@ -45,6 +44,18 @@ KESTROM_INLINE u64 divideWide(u64 high, u64 low, u64 d, u64& rem) {
     rem = low - q * d;
     return q;
 #endif
+}
+
+KESTROM_INLINE u64 multiplyWide(u64 a, u64 b, u64& high) {
+    const uwide p = static_cast<uwide>(a) * b;
+    high = static_cast<u64>(p >> 64);
+    return static_cast<u64>(p);
+}
+
+// f / 3 into up; returns f mod 3.
+KESTROM_INLINE u64 splitThird(u64 f, u64& up) {
+    up = f / 3;
+    return f - 3 * up;
 }
 #else
 KESTROM_INLINE u32 divideWide(u32 high, u32 low, u32 d, u32& rem) {
@@ -59,41 +70,102 @@ KESTROM_INLINE u32 divideWide(u32 high, u32 low, u32 d, u32& rem) {
     return q;
 #endif
 }
+
+KESTROM_INLINE u32 multiplyWide(u32 a, u32 b, u32& high) {
+    const u64 p = static_cast<u64>(a) * b;
+    high = static_cast<u32>(p >> 32);
+    return static_cast<u32>(p);
+}
+
+KESTROM_INLINE u32 splitThird(u32 f, u32& up) {
+    up = f / 3;
+    return f - 3 * up;
+}
+
+// 64-bit words from 32-bit steps, for the 64-bit values of 32-bit limbs.
+
+// One 32-bit digit of the quotient of top * 2^32 + next by dn (top < dn, dn's top bit set),
+// top replaced by the remainder. The estimate from the top words is at most two too large;
+// checked against all of dn it becomes exact.
+KESTROM_INLINE u32 divideStep(u64& top, u32 next, u64 dn) {
+    const u32 v1 = static_cast<u32>(dn >> 32), v0 = static_cast<u32>(dn);
+    const u32 t1 = static_cast<u32>(top >> 32), t0 = static_cast<u32>(top);
+    u32 q;
+    u64 rhat;
+    if (t1 >= v1) {  // t1 == v1: the estimate 2^32 - 1
+        q = ~0u;
+        rhat = static_cast<u64>(t0) + v1;
+    } else {
+        u32 r;
+        q = divideWide(t1, t0, v1, r);
+        rhat = r;
+    }
+    while ((rhat >> 32) == 0 && static_cast<u64>(q) * v0 > ((rhat << 32) | next)) {
+        --q;
+        rhat += v1;
+    }
+    top = ((top << 32) | next) - static_cast<u64>(q) * dn;  // below dn, so exact modulo 2^64
+    return q;
+}
+
+KESTROM_INLINE u64 divideWide(u64 high, u64 low, u64 d, u64& rem) {
+    const int s = __builtin_clzll(d);  // d > high >= 0
+    const u64 dn = d << s;
+    u64 top = s == 0 ? high : (high << s) | (low >> (64 - s));
+    const u64 ln = low << s;
+    const u32 q1 = divideStep(top, static_cast<u32>(ln >> 32), dn);
+    const u32 q0 = divideStep(top, static_cast<u32>(ln), dn);
+    rem = top >> s;
+    return (static_cast<u64>(q1) << 32) | q0;
+}
+
+KESTROM_INLINE u64 multiplyWide(u64 a, u64 b, u64& high) {
+    const u64 a0 = static_cast<u32>(a), a1 = a >> 32, b0 = static_cast<u32>(b), b1 = b >> 32;
+    const u64 p00 = a0 * b0, p01 = a0 * b1, p10 = a1 * b0;
+    const u64 mid = (p00 >> 32) + static_cast<u32>(p01) + static_cast<u32>(p10);
+    high = a1 * b1 + (p01 >> 32) + (p10 >> 32) + (mid >> 32);
+    return (mid << 32) | static_cast<u32>(p00);
+}
+
+// As above, by short division: the high word's third, then the low word with its remainder.
+KESTROM_INLINE u64 splitThird(u64 f, u64& up) {
+    const u32 high = static_cast<u32>(f >> 32);
+    const u32 qh = high / 3;
+    u32 m;
+    const u32 ql = divideWide(high - 3 * qh, static_cast<u32>(f), 3u, m);
+    up = (static_cast<u64>(qh) << 32) | ql;
+    return m;
+}
 #endif
 
-// The double word and the signed word beside a word U.
+// The signed word beside a word U.
 template <typename U>
 struct ShortWords;
 template <>
 struct ShortWords<u32> {
-    using wider = u64;
     using sign = i32;
 };
-#if KESTROM_LIMB_BITS == 64
 template <>
 struct ShortWords<u64> {
-    using wider = uwide;
     using sign = i64;
 };
-#endif
 
 // For a dividend a >= 0 and d, T as above (2 <= n, 3^n * a below d * 2^W): the quotient's
 // magnitude F_(n+1) + b_(n+1), returned, and the remainder the selections leave,
-// x = rho_(n+1) - b_(n+1) * d. U is ulimb.
+// x = rho_(n+1) - b_(n+1) * d. U is the value's unsigned type, pow3n = 3^n.
 template <typename U>
 KESTROM_INLINE U settleShort(U a, U d, U t, U pow3n, int n, typename ShortWords<U>::sign& x) {
-    constexpr int w = static_cast<int>(sizeof(U) * 8);
     using I = typename ShortWords<U>::sign;
-    const typename ShortWords<U>::wider y = static_cast<typename ShortWords<U>::wider>(a) * pow3n;
-    U rho;
-    const U quotient = divideWide(static_cast<U>(y >> w), static_cast<U>(y), d, rho);
+    U high, rho;
+    const U low = multiplyWide(a, pow3n, high);
+    const U quotient = divideWide(high, low, d, rho);
     // 1/3 modulo 2^W: rho_(k+1) + m_k * d is a multiple of 3.
     constexpr U third = static_cast<U>(~static_cast<U>(0) / 3 * 2 + 1);
     const U setAt = d - t;
     U f = quotient, r = rho, flips = 0, bit = 0;
     for (int k = n; k >= 0; --k) {
-        const U up = f / 3;
-        const U m = f - 3 * up;
+        U up;
+        const U m = splitThird(f, up);
         if (r >= setAt && m != 2) {
             bit = 1;
             break;
