@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The short division's recurrence settled from one ordinary division instead of a pass per
 // quotient position. For a dividend a >= 0 and divisor d (most(n-1) < d <= most(n), a <= most(n)),
-// and T = most(n-2), the recurrence leaves after k positions the partial quotient
-// F_k = floor(3^(k-1) * a / d) or F_k + 1 and the remainder rho_k - b_k * d, with
+// and T = most(n-2), the selections of the first k positions sum to F_k = floor(3^(k-1) * a / d)
+// or F_k + 1 (taken with D's sign) and leave the remainder rho_k - b_k * d, |.| < d, with
 // rho_k = 3^(k-1) * a mod d and b_k the one bit of state beyond the ordinary division (b_0 = 0).
 // Position k's selections take b_k to b_(k+1) by the digit m_k = F_(k+1) mod 3 and where
 // rho_(k+1) lies:
