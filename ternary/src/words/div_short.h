@@ -159,9 +159,9 @@ KESTROM_INLINE U settleShort(U a, U d, U t, U pow3n, int n, typename ShortWords<
     U high, rho;
     const U low = multiplyWide(a, pow3n, high);
     const U quotient = divideWide(high, low, d, rho);
-    // 1/3 modulo 2^W: rho_(k+1) + m_k * d is a multiple of 3.
+    // 1/3 modulo 2^W: rho_(k+1) + m_k * d is a multiple of 3, so its third is exact.
     constexpr U third = static_cast<U>(~static_cast<U>(0) / 3 * 2 + 1);
-    const U setAt = d - t;
+    const U setAt = d - t, dThird = d * third;
     U f = quotient, r = rho, flips = 0, bit = 0;
     for (int k = n; k >= 0; --k) {
         U up;
@@ -171,11 +171,11 @@ KESTROM_INLINE U settleShort(U a, U d, U t, U pow3n, int n, typename ShortWords<
             break;
         }
         if (r <= t && m != 0) break;
-        flips ^= m == 1;
-        r = (r + m * d) * third;
+        flips ^= m;  // its low bit: m == 1, a flip
+        r = r * third + m * dThird;
         f = up;
     }
-    bit ^= flips;
+    bit ^= flips & 1;
     x = static_cast<I>(rho) - static_cast<I>(bit ? d : 0);
     return quotient + bit;
 }
