@@ -239,8 +239,9 @@ TEST(WordPaths, AddWritesOverEitherOperand) {
 TEST(WordPaths, DivisionAtTheSelectionThresholds) {
     std::mt19937_64 rng(13);
     int taken = 0;
-    // Limb boundaries of both widths (16 and 38 trits a limb), short and long.
-    for (const int n : {20, 21, 31, 32, 33, 47, 48, 49, 40, 41, 75, 76, 77, 114, 243, 729, 1520}) {
+    // Limb boundaries of both widths (16 and 38 trits a limb), short and long; and short
+    // mantissas, whose quotient settles on the remainder meeting a threshold exactly.
+    for (const int n : {3, 13, 19, 39, 20, 21, 31, 32, 33, 47, 48, 49, 40, 41, 75, 76, 77, 114, 243, 729, 1520}) {
         const auto at = [](int i) { return static_cast<size_t>(i); };
         Str t = zeros(n), one = zeros(n);
         for (int i = 0; i < n - 2; ++i) t[at(i)] = 1;

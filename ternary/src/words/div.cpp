@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "convert.h"
+#include "div_short.h"
 #include "lengths.h"
 #include "limbs.h"
 #include "moves.h"
@@ -58,6 +59,18 @@ bool divShort(trit* resExp, trit* resMant, int expLen, int n, const trit* expA, 
 
     const V d = b < 0 ? -b : b;
     const V t = mostOf<V>(n - 2);
+    const bool negative = (a < 0) != (b < 0);
+#if KESTROM_DIV_SHORT_WIDE
+    // One division and a short scan (div_short.h). The recurrence is odd in the dividend, so
+    // it runs on |A| and the remainder takes A's sign.
+    using U = typename UnsignedOf<V>::type;
+    V x;
+    const U q = settleShort<U>(a < 0 ? 0 - static_cast<U>(a) : static_cast<U>(a), static_cast<U>(d),
+                               static_cast<U>(t), static_cast<U>(kMost64.pow3[n]), n, x);
+    storeQuotient<V>(resExp, resMant, expLen, n, q, negative, e);
+    writeValue(mantA, n + 1, a < 0 ? -3 * x : 3 * x);
+    return true;
+#else
     const V low = d - t, high = d + t;
     // One position per pass: the remainder's magnitude picks s, the new remainder is
     // 3 * sign * (|R| - s*d). Q is summed modulo 2^64 (|Q| < 3^(mantLen+1) may pass 2^63).
@@ -75,10 +88,10 @@ bool divShort(trit* resExp, trit* resMant, int expLen, int n, const trit* expA, 
         q = 3 * q + static_cast<U>(digit);
     }
     if (b < 0) q = 0 - q;
-    const bool negative = (a < 0) != (b < 0);
     storeQuotient<V>(resExp, resMant, expLen, n, negative ? 0 - q : q, negative, e);
     writeValue(mantA, n + 1, r);
     return true;
+#endif
 }
 
 // Longer mantissas: the same recurrence on limbs, several positions per pass. With S = 3^s
