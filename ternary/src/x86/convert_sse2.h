@@ -132,26 +132,41 @@ KESTROM_INLINE __m128i addTopTimes3to32(__m128i v, __m128i t) {
     return _mm_add_epi64(_mm_add_epi64(v, low), _mm_slli_epi64(high, 32));
 }
 
-// The digits of one or two limbs at s and s + 38 (38 trits each) -> their digit values, minus
-// the bias, in 64-bit lanes. The tails are loaded with the two trits below them and shifted
-// down by those, so that two zero bytes (trit 0, digit 1) come in above trit 37: the value is
-// that of 40 digits, the bias most(40).
+// The trit bytes of one limb of 38 trits as the limb conversion takes them: trits 0 ... 15,
+// 16 ... 31, and the eight bytes from trit 30 on, whose top six are trits 32 ... 37.
+struct LimbBytes {
+    __m128i low, middle, tail;
+};
+
+KESTROM_INLINE LimbBytes loadLimb(const trit* s) { return {load16(s), load16(s + 16), loadLow8(s + 30)}; }
+
+// The digits of two limbs -> their digit values, minus the bias, in the two 64-bit lanes. The
+// tails are shifted down by the two trits below them, so that two zero bytes (trit 0, digit
+// 1) come in above trit 37: the value is that of 40 digits, the bias most(40). With kCount 1
+// only the first limb is converted, and both lanes hold its value.
 template <int kCount>
-KESTROM_INLINE __m128i limbValues(const trit* s, __m128i& top) {
-    const __m128i q0 = quadValues(digitsKeepingTop(load16(s), top));
-    const __m128i q1 = quadValues(digitsKeepingTop(load16(s + 16), top));
+KESTROM_INLINE __m128i limbPairValues(const LimbBytes& x, const LimbBytes& y, __m128i& top) {
+    const __m128i q0 = quadValues(digitsKeepingTop(x.low, top));
+    const __m128i q1 = quadValues(digitsKeepingTop(x.middle, top));
     const __m128i o01 = octetValues(q0, q1);
-    __m128i o23 = o01, tails = loadLow8(s + 30);
+    __m128i o23 = o01, tails = x.tail;
     if (kCount == 2) {
-        const __m128i q2 = quadValues(digitsKeepingTop(load16(s + 38), top));
-        const __m128i q3 = quadValues(digitsKeepingTop(load16(s + 54), top));
+        const __m128i q2 = quadValues(digitsKeepingTop(y.low, top));
+        const __m128i q3 = quadValues(digitsKeepingTop(y.middle, top));
         o23 = octetValues(q2, q3);
-        tails = _mm_unpacklo_epi64(tails, loadLow8(s + 68));
+        tails = _mm_unpacklo_epi64(tails, y.tail);
     }
     const __m128i qt = quadValues(digitsKeepingTop(_mm_srli_epi64(tails, 16), top));
     const __m128i t = _mm_shuffle_epi32(octetValues(qt, qt), _MM_SHUFFLE(1, 1, 0, 0));
     const __m128i v = addTopTimes3to32(lowLimbValues(hexadecValues(o01, o23)), t);
     return _mm_sub_epi64(v, _mm_set1_epi64x(static_cast<long long>(kRadix3.most[40])));
+}
+
+// The values of one or two limbs at s and s + 38 (38 trits each), in the 64-bit lanes.
+template <int kCount>
+KESTROM_INLINE __m128i limbValues(const trit* s, __m128i& top) {
+    const LimbBytes x = loadLimb(s);
+    return limbPairValues<kCount>(x, kCount == 2 ? loadLimb(s + kLimbTrits) : x, top);
 }
 
 #endif
