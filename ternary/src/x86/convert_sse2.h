@@ -2,7 +2,7 @@
 // Trits <-> limbs with SSE2, sixteen trits a register: the conversions of the x86 builds (every
 // x86-64 processor has SSE2; the 32-bit x86 builds are compiled for it). Results are those of
 // the generic conversions, for either limb width. Runs of whole 64-bit limbs are read two
-// limbs at a time, and written six trits a store from a table.
+// limbs at a time, and written seven trits a store from a table.
 #ifndef KESTROM_X86_CONVERT_SSE2_H
 #define KESTROM_X86_CONVERT_SSE2_H
 
