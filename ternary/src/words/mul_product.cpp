@@ -78,11 +78,7 @@ struct Sum {
     ulimb high;
 };
 
-#if KESTROM_PRODUCTS_X86_64
-KESTROM_INLINE void addProducts(Sum& s, const limb* a, const limb* b, long long steps) {
-    x86_64::addProducts(s.low, s.high, a, b, steps);
-}
-#else
+#if !KESTROM_PRODUCTS_X86_64
 KESTROM_INLINE void addProducts(Sum& s, const limb* a, const limb* b, long long steps) {
     const wide d = dot(static_cast<wide>((static_cast<uwide>(s.high) << kLimbBits) | s.low), a, b,
                        static_cast<int>(4 * steps));
