@@ -400,6 +400,27 @@ TEST(WordPaths, LeaveInputsOutsideTheirPreconditionsAlone) {
     }
 }
 
+// An invalid trit anywhere in a long operand keeps mul off the word path: each operand is
+// read limb by limb from lanes of overlapping loads, and every position must be one a limb
+// checks. Lengths where the operands are raised or not, with an odd or even number of limbs.
+TEST(WordPaths, MulChecksEveryTritOfLongOperands) {
+    std::mt19937_64 rng(13);
+    for (const int mantLen : {40, 41, 76, 77, 81, 114, 115, 243}) {
+        for (int operand = 0; operand < 2; ++operand) {
+            for (int i = 0; i < mantLen; ++i) {
+                Call call(3, mantLen);
+                fillOperand(rng, call.expA, call.mantA, 3, mantLen, Op::add);
+                fillOperand(rng, call.expB, call.mantB, 3, mantLen, Op::add);
+                (operand == 0 ? call.mantA : call.mantB)[static_cast<size_t>(i)] = i % 2 ? 2 : -2;
+                Call viaWords = call;
+                ASSERT_FALSE(runWords(Op::mul, viaWords, 3, mantLen))
+                    << "mantLen " << mantLen << ": invalid trit " << i << " of operand " << "AB"[operand];
+                ASSERT_TRUE(viaWords.sameAll(call));
+            }
+        }
+    }
+}
+
 #if KESTROM_WORD_LEVEL
 
 namespace w = kestrom::words;

@@ -3,6 +3,7 @@
 #include "lengths.h"
 #include "limbs.h"
 #include "moves.h"
+#include "mul_operands.h"
 #include "mul_product.h"
 #include "normalize.h"
 #include "operations.h"
@@ -104,9 +105,7 @@ bool mulLong(trit* resExp, trit* resMant, int expLen, int n, const trit* expA,
     limb a[kMaxLimbs + kProductPad], bPadded[kProductPad + kMaxLimbs];
     limb* const b = bPadded + kProductPad;
     i64 e;
-    const bool validA = readLimbsRaised(mantA, n, liftA, a);
-    const bool validB = readLimbsRaised(mantB, n, liftB, b);
-    if (!(validA && validB) ||
+    if (!readOperands(mantA, mantB, n, liftA, liftB, limbs, a, b) ||
         !readExponents(expLen, n, expA, expB, resMant, expScratch, mantScratch, e))
         return false;
 

@@ -78,11 +78,7 @@ struct Sum {
     ulimb high;
 };
 
-#if KESTROM_PRODUCTS_X86_64
-KESTROM_INLINE void addProducts(Sum& s, const limb* a, const limb* b, long long steps) {
-    x86_64::addProducts(s.low, s.high, a, b, steps);
-}
-#else
+#if !KESTROM_PRODUCTS_X86_64
 KESTROM_INLINE void addProducts(Sum& s, const limb* a, const limb* b, long long steps) {
     const wide d = dot(static_cast<wide>((static_cast<uwide>(s.high) << kLimbBits) | s.low), a, b,
                        static_cast<int>(4 * steps));
@@ -115,6 +111,17 @@ KESTROM_INLINE ulimb splitBiased(Sum t, limb& digit) {
 
 // carry + kBiasedAdd plus `count` products (steps of four) from a[0] * b[0] on, split: returns
 // the next carry plus E.
+#if KESTROM_PRODUCTS_X86_64
+constexpr x86_64::ColumnConstants kColumn = {
+    static_cast<ulimb>(kBiasedAdd), static_cast<ulimb>(kBiasedAdd >> kLimbBits),
+    kRadix3.byPow3[kLimbTrits].v, kRadix3.byPow3[kLimbTrits].d, static_cast<ulimb>(kLimbMost)};
+
+KESTROM_INLINE ulimb biasedColumn(const limb* a, const limb* b, unsigned count, ulimb q,
+                                  limb& digit) {
+    return x86_64::splitColumn<kRadix3.byPow3[kLimbTrits].shift>(
+        a, b, static_cast<long long>((count + 3) / 4), q, kColumn, digit);
+}
+#else
 KESTROM_INLINE ulimb biasedColumn(const limb* a, const limb* b, unsigned count, ulimb q,
                                   limb& digit) {
     constexpr ulimb addLow = static_cast<ulimb>(kBiasedAdd);
@@ -125,6 +132,7 @@ KESTROM_INLINE ulimb biasedColumn(const limb* a, const limb* b, unsigned count, 
     addProducts(s, a, b, static_cast<long long>((count + 3) / 4));
     return splitBiased(s, digit);
 }
+#endif
 
 // Column k of a * b (k < limbs: a[0] * b[k] on; else a[k-limbs+1] * b[limbs-1] on).
 KESTROM_INLINE ulimb biasedColumn(const limb* a, const limb* b, int limbs, int k, ulimb q,

@@ -2,7 +2,7 @@
 // Trits <-> limbs with SSE2, sixteen trits a register: the conversions of the x86 builds (every
 // x86-64 processor has SSE2; the 32-bit x86 builds are compiled for it). Results are those of
 // the generic conversions, for either limb width. Runs of whole 64-bit limbs are read two
-// limbs at a time, and written six trits a store from a table.
+// limbs at a time, and written seven trits a store from a table.
 #ifndef KESTROM_X86_CONVERT_SSE2_H
 #define KESTROM_X86_CONVERT_SSE2_H
 
@@ -132,26 +132,41 @@ KESTROM_INLINE __m128i addTopTimes3to32(__m128i v, __m128i t) {
     return _mm_add_epi64(_mm_add_epi64(v, low), _mm_slli_epi64(high, 32));
 }
 
-// The digits of one or two limbs at s and s + 38 (38 trits each) -> their digit values, minus
-// the bias, in 64-bit lanes. The tails are loaded with the two trits below them and shifted
-// down by those, so that two zero bytes (trit 0, digit 1) come in above trit 37: the value is
-// that of 40 digits, the bias most(40).
+// The trit bytes of one limb of 38 trits as the limb conversion takes them: trits 0 ... 15,
+// 16 ... 31, and the eight bytes from trit 30 on, whose top six are trits 32 ... 37.
+struct LimbBytes {
+    __m128i low, middle, tail;
+};
+
+KESTROM_INLINE LimbBytes loadLimb(const trit* s) { return {load16(s), load16(s + 16), loadLow8(s + 30)}; }
+
+// The digits of two limbs -> their digit values, minus the bias, in the two 64-bit lanes. The
+// tails are shifted down by the two trits below them, so that two zero bytes (trit 0, digit
+// 1) come in above trit 37: the value is that of 40 digits, the bias most(40). With kCount 1
+// only the first limb is converted, and both lanes hold its value.
 template <int kCount>
-KESTROM_INLINE __m128i limbValues(const trit* s, __m128i& top) {
-    const __m128i q0 = quadValues(digitsKeepingTop(load16(s), top));
-    const __m128i q1 = quadValues(digitsKeepingTop(load16(s + 16), top));
+KESTROM_INLINE __m128i limbPairValues(const LimbBytes& x, const LimbBytes& y, __m128i& top) {
+    const __m128i q0 = quadValues(digitsKeepingTop(x.low, top));
+    const __m128i q1 = quadValues(digitsKeepingTop(x.middle, top));
     const __m128i o01 = octetValues(q0, q1);
-    __m128i o23 = o01, tails = loadLow8(s + 30);
+    __m128i o23 = o01, tails = x.tail;
     if (kCount == 2) {
-        const __m128i q2 = quadValues(digitsKeepingTop(load16(s + 38), top));
-        const __m128i q3 = quadValues(digitsKeepingTop(load16(s + 54), top));
+        const __m128i q2 = quadValues(digitsKeepingTop(y.low, top));
+        const __m128i q3 = quadValues(digitsKeepingTop(y.middle, top));
         o23 = octetValues(q2, q3);
-        tails = _mm_unpacklo_epi64(tails, loadLow8(s + 68));
+        tails = _mm_unpacklo_epi64(tails, y.tail);
     }
     const __m128i qt = quadValues(digitsKeepingTop(_mm_srli_epi64(tails, 16), top));
     const __m128i t = _mm_shuffle_epi32(octetValues(qt, qt), _MM_SHUFFLE(1, 1, 0, 0));
     const __m128i v = addTopTimes3to32(lowLimbValues(hexadecValues(o01, o23)), t);
     return _mm_sub_epi64(v, _mm_set1_epi64x(static_cast<long long>(kRadix3.most[40])));
+}
+
+// The values of one or two limbs at s and s + 38 (38 trits each), in the 64-bit lanes.
+template <int kCount>
+KESTROM_INLINE __m128i limbValues(const trit* s, __m128i& top) {
+    const LimbBytes x = loadLimb(s);
+    return limbPairValues<kCount>(x, kCount == 2 ? loadLimb(s + kLimbTrits) : x, top);
 }
 
 #endif
@@ -244,39 +259,53 @@ KESTROM_INLINE bool readWholeLimbs(const trit* s, int full, limb* limbs) {
 
 #if KESTROM_LIMB_BITS == 64
 
-// Whole limbs of 38 trits are written six trits a step from a table, which takes fewer
-// instructions than spreading them in registers: the base-3^16 digits of a limb's biased
-// value (as writeTrits forms them) split into base-729 digits by constant divisions, each
-// digit's six trits one eight-byte store. Stores go upward, each rewriting the two or four
-// bytes the one below it wrote past its own trits.
-struct Spread729 {
-    u64 packed[729];  // the six trits of k - 364, one byte each; bytes 6 and 7 zero
-    constexpr Spread729() : packed() {
-        for (u32 k = 0; k < 729; ++k) packed[k] = bytes::tritBytesOf(k, 6);
+// Whole limbs of 38 trits are written seven trits a step from a table, which takes fewer
+// instructions than spreading them in registers: the limb's biased value (its base-3 digits
+// are the trits plus one) splits into base-3^14 digits by constant divisions, those into
+// base-2187 digits, each digit's seven trits one eight-byte store. Stores go upward, each
+// rewriting the byte the one below it wrote past its own trits.
+struct Spread2187 {
+    u64 packed[2187];  // the seven trits of k - 1093, one byte each; byte 7 zero
+    constexpr Spread2187() : packed() {
+        for (u32 k = 0; k < 2187; ++k) packed[k] = bytes::tritBytesOf(k, 7);
     }
 };
-inline constexpr Spread729 kSpread729{};
+inline constexpr Spread2187 kSpread2187{};
 
-// The sixteen trits of g - (3^16 - 1) / 2 (g < 3^16) to s[0 ... 15]; writes s[16 ... 19] too.
-KESTROM_INLINE void spreadSixteen(trit* s, u32 g) {
-    const u32 q = g / 729, top = q / 729;
-    bytes::store8(s, kSpread729.packed[g - 729 * q]);
-    bytes::store8(s + 6, kSpread729.packed[q - 729 * top]);
-    bytes::store8(s + 12, kSpread729.packed[top]);
+// floor(u / 3^k) for the biased values of 38-trit limbs (u < 3^38 < 2^61): the high word of u
+// times m = ceil(2^(64+s) / 3^k), shifted by s. It is exact while u * (m * 3^k - 2^(64+s)) stays
+// below 2^(64+s); the compiler's division, made for any u, takes more steps.
+template <int kPower>
+KESTROM_INLINE ulimb quotientOfLimb(ulimb u) {
+    constexpr ulimb d = kRadix3.pow3[kPower];
+    constexpr int shift = 64 - __builtin_clzll(d) - 1;  // 2^shift <= d: m fits a word
+    constexpr uwide scale = static_cast<uwide>(1) << (64 + shift);
+    constexpr ulimb m = static_cast<ulimb>(scale / d + 1);
+    static_assert(static_cast<uwide>(kRadix3.pow3[38]) * (static_cast<uwide>(m) * d - scale) < scale,
+                  "exact for every biased limb");
+    return static_cast<ulimb>((static_cast<uwide>(u) * m) >> (64 + shift));
 }
 
-// The 38 trits of v to s[0 ... 37]; unless `exact`, s[38] and s[39] are written too.
+// The 38 trits of v to s[0 ... 37]; unless `exact`, s[38] is written too.
 template <bool kExact>
 KESTROM_INLINE void writeLimb38(trit* s, limb v) {
-    constexpr ulimb p16 = 43046721;  // 3^16
+    constexpr ulimb p14 = 4782969;  // 3^14
+    const u64* const spread = kSpread2187.packed;
     const ulimb u = static_cast<ulimb>(v) + kRadix3.most[38];
-    const ulimb high = u / p16, g2 = high / p16;
-    spreadSixteen(s, static_cast<u32>(u - high * p16));
-    spreadSixteen(s + 16, static_cast<u32>(high - g2 * p16));
+    const ulimb upper = quotientOfLimb<14>(u), g2 = quotientOfLimb<28>(u);
+    const u32 g0 = static_cast<u32>(u - upper * p14), g1 = static_cast<u32>(upper - g2 * p14);
+    const u32 top = static_cast<u32>(g2);  // trits 28 ... 37, below 3^10
+    const u32 q0 = g0 / 2187, q1 = g1 / 2187, q2 = top / 2187;
+    bytes::store8(s, spread[g0 - 2187 * q0]);
+    bytes::store8(s + 7, spread[q0]);
+    bytes::store8(s + 14, spread[g1 - 2187 * q1]);
+    bytes::store8(s + 21, spread[q1]);
+    bytes::store8(s + 28, spread[top - 2187 * q2]);
+    // Trits 31 ... 37, over the top four of those from 28.
     if (kExact)
-        bytes::storeShort(s + 32, kSpread729.packed[g2], 6);
+        bytes::storeShort(s + 31, spread[top / 27], 7);
     else
-        bytes::store8(s + 32, kSpread729.packed[g2]);
+        bytes::store8(s + 31, spread[top / 27]);
 }
 
 #endif
