@@ -7,9 +7,6 @@
 void mul(signed char* resExp, signed char* resMant, int expLen, int mantLen, signed char* expA,
          signed char* mantA, signed char* expB, signed char* mantB, signed char* expScratch,
          signed char* mantScratch) {
-    if (kestrom::words::mulWords(resExp, resMant, expLen, mantLen, expA, mantA, expB, mantB,
-                                 expScratch, mantScratch))
-        return;
-    kestrom::mulTrits(resExp, resMant, expLen, mantLen, expA, mantA, expB, mantB, expScratch,
-                      mantScratch);
+    kestrom::words::mulWords(resExp, resMant, expLen, mantLen, expA, mantA, expB, mantB,
+                             expScratch, mantScratch, kestrom::mulTrits);
 }

@@ -59,10 +59,14 @@ std::ostream& operator<<(std::ostream& os, const Call& c) {
               << "\n  mantB" << show(c.mantB);
 }
 
-// addWords hands a call it does not take to the routine it is given; this one notes that.
+// The word level hands a call it does not take to the routine it is given; these note that.
 bool handedOn = false;
 void noteHandedOn(signed char*, signed char*, int, int, signed char*, signed char*, signed char*,
                   signed char*, signed char*) {
+    handedOn = true;
+}
+void noteHandedOn(signed char*, signed char*, int, int, signed char*, signed char*, signed char*,
+                  signed char*, signed char*, signed char*) {
     handedOn = true;
 }
 
@@ -76,6 +80,16 @@ bool addWords(signed char* resExp, signed char* resMant, int expLen, int mantLen
     return !handedOn;
 }
 
+// Whether the word level took the product itself.
+bool mulWords(signed char* resExp, signed char* resMant, int expLen, int mantLen,
+              signed char* expA, signed char* mantA, signed char* expB, signed char* mantB,
+              signed char* expScratch, signed char* mantScratch) {
+    handedOn = false;
+    kestrom::words::mulWords(resExp, resMant, expLen, mantLen, expA, mantA, expB, mantB,
+                             expScratch, mantScratch, noteHandedOn);
+    return !handedOn;
+}
+
 bool runWords(Op op, Call& c, int expLen, int mantLen) {
     switch (op) {
     case Op::add:
@@ -83,9 +97,9 @@ bool runWords(Op op, Call& c, int expLen, int mantLen) {
         return addWords(c.resExp.data(), c.resMant.data(), expLen, mantLen, c.expA.data(),
                         c.mantA.data(), c.expB.data(), c.mantB.data(), c.expScratch.data());
     case Op::mul:
-        return kestrom::words::mulWords(c.resExp.data(), c.resMant.data(), expLen, mantLen, c.expA.data(),
-                                 c.mantA.data(), c.expB.data(), c.mantB.data(), c.expScratch.data(),
-                                 c.mantScratch.data());
+        return mulWords(c.resExp.data(), c.resMant.data(), expLen, mantLen, c.expA.data(),
+                        c.mantA.data(), c.expB.data(), c.mantB.data(), c.expScratch.data(),
+                        c.mantScratch.data());
     case Op::div:
         return kestrom::words::divWords(c.resExp.data(), c.resMant.data(), expLen, mantLen, c.expA.data(),
                                  c.mantA.data(), c.expB.data(), c.mantB.data(), c.quotA.data(),

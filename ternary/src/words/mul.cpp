@@ -137,10 +137,10 @@ bool mulLong(trit* resExp, trit* resMant, int expLen, int n, const trit* expA,
     return true;
 }
 
-}  // namespace
-
-bool mulWords(trit* resExp, trit* resMant, int expLen, int mantLen, trit* expA, trit* mantA,
-              trit* expB, trit* mantB, trit* expScratch, trit* mantScratch) {
+// The paths below, chosen by length; false when the call is not theirs to take.
+KESTROM_INLINE bool mulPaths(trit* resExp, trit* resMant, int expLen, int mantLen, trit* expA,
+                             trit* mantA, trit* expB, trit* mantB, trit* expScratch,
+                             trit* mantScratch) {
     if (!takesLengths(expLen, mantLen, 1)) return false;
     if (isShort(mantLen))
         return mulShort(resExp, resMant, expLen, mantLen, expA, mantA, expB, mantB, expScratch,
@@ -154,9 +154,23 @@ bool mulWords(trit* resExp, trit* resMant, int expLen, int mantLen, trit* expA, 
                    mantScratch);
 }
 
+}  // namespace
+
+void mulWords(trit* resExp, trit* resMant, int expLen, int mantLen, trit* expA, trit* mantA,
+              trit* expB, trit* mantB, trit* expScratch, trit* mantScratch, MulRoutine otherwise) {
+    if (!mulPaths(resExp, resMant, expLen, mantLen, expA, mantA, expB, mantB, expScratch,
+                  mantScratch))
+        otherwise(resExp, resMant, expLen, mantLen, expA, mantA, expB, mantB, expScratch,
+                  mantScratch);
+}
+
 #else
 
-bool mulWords(trit*, trit*, int, int, trit*, trit*, trit*, trit*, trit*, trit*) { return false; }
+void mulWords(trit* resExp, trit* resMant, int expLen, int mantLen, trit* expA, trit* mantA,
+              trit* expB, trit* mantB, trit* expScratch, trit* mantScratch, MulRoutine otherwise) {
+    otherwise(resExp, resMant, expLen, mantLen, expA, mantA, expB, mantB, expScratch,
+              mantScratch);
+}
 
 #endif
 
