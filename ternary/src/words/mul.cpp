@@ -46,7 +46,13 @@ bool mulShort(trit* resExp, trit* resMant, int expLen, int n, const trit* expA,
     if (!readPair(mantA, mantB, n, a, b) ||
         !readExponents(expLen, n, expA, expB, resMant, expScratch, mantScratch, e))
         return false;
+#if KESTROM_LIMB_BITS == 64
+    // Up to 20 trits the product, below 3^40 / 4, fits 63 bits, and so does its rounding.
+    const limb window = n >= 2 && n <= 20 ? roundDivPow3Narrow(a * b, n - 1)
+                                          : roundDivPow3(static_cast<wide>(a) * b, n - 1);
+#else
     const limb window = roundDivPow3(static_cast<wide>(a) * b, n - 1);
+#endif
     storeNormalized(resExp, resMant, expLen, n, window, e);
     return true;
 }

@@ -72,6 +72,42 @@ KESTROM_INLINE limb roundDivPow3(wide x, int k) {
     return negative ? -static_cast<limb>(q) : static_cast<limb>(q);
 }
 
+#if KESTROM_LIMB_BITS == 64
+
+// Division by 3^k of values below 2^63, 1 <= k <= kNarrowTrits, as the high word of one
+// product: with 2^(l-1) < 3^k < 2^l and m = ceil(2^(63+l) / 3^k), which is below 2^64,
+// floor(y * m / 2^(63+l)) = floor(y / 3^k) for every y < 2^63, as m * 3^k exceeds 2^(63+l) by
+// less than 3^k (Granlund and Montgomery, "Division by invariant integers using
+// multiplication", theorem 4.2).
+constexpr int kNarrowTrits = 20;
+struct NarrowDivisors {
+    u64 m[kNarrowTrits + 1];
+    int shift[kNarrowTrits + 1];  // l - 1
+    constexpr NarrowDivisors() : m(), shift() {
+        u64 p = 1;
+        for (int k = 1; k <= kNarrowTrits; ++k) {
+            p *= 3;
+            int l = 0;
+            while ((u64{1} << l) < p) ++l;
+            m[k] = static_cast<u64>(((u128{1} << (63 + l)) + p - 1) / p);
+            shift[k] = l - 1;
+        }
+    }
+};
+inline constexpr NarrowDivisors kNarrowDivisors{};
+
+// x / 3^k rounded to nearest, as roundDivPow3, for |x| + most(k) < 2^63 and
+// 1 <= k <= kNarrowTrits.
+KESTROM_INLINE limb roundDivPow3Narrow(limb x, int k) {
+    const bool negative = x < 0;
+    const u64 m = (negative ? 0 - static_cast<u64>(x) : static_cast<u64>(x)) + most(k);
+    const u64 q = static_cast<u64>((static_cast<u128>(m) * kNarrowDivisors.m[k]) >> 64) >>
+                  kNarrowDivisors.shift[k];
+    return negative ? -static_cast<limb>(q) : static_cast<limb>(q);
+}
+
+#endif
+
 // The number of trits a magnitude needs, the smallest c with mag <= most[c]; 0 for 0, and
 // mag <= most[maxTrits]. From its bit length: 3^c / 2 is near 2^bits for c = bits * log3(2),
 // give or take one. U is ulimb or u64, most its table of (3^k - 1) / 2.
