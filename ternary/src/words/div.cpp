@@ -143,6 +143,7 @@ constexpr int kGroupPasses = 1;
 #endif
 constexpr int kPad = kGroupPasses - 1;  // zero limbs below X's and D's, for limbs j - u
 
+#if KESTROM_LIMB_BITS == 64
 // The fused update's carry is carried from limb to limb: c = floor(floor(v / 2^h) * M / 2^W)
 // as in carryOf, now with |v| up to V = 3^w * 4R/3 + 3^(w+1) * R/2 + u * (R/2)^2 + R (3^w * X's
 // limb, sub[u] below 3^(w+1) + 1/2, the lower sub[i] balanced, the carry in below R). With
@@ -150,7 +151,7 @@ constexpr int kPad = kGroupPasses - 1;  // zero limbs below X's and D's, for lim
 // lies in [-R * T * |eps| / 2^W, R + 2^h + R * T * |eps| / 2^W), inside (-R/4, 4R/3) when
 // 3 * T * |M * R - 2^(W+h)| + 3 * 2^(W+h) < R * 2^W (and 4 * T * |M * R - 2^(W+h)| < R * 2^W):
 // the lazily carried range once more, so every bound above holds for the new X as well.
-constexpr int kFusedShift = kLimbBits == 64 ? 58 : kCarryShift;
+constexpr int kFusedShift = 58;
 constexpr uwide kFusedUnit = static_cast<uwide>(1) << (kLimbBits + kFusedShift);
 constexpr ulimb kFusedReciprocal = static_cast<ulimb>(
     (kFusedUnit + static_cast<uwide>(kLimbRadix) / 2) / static_cast<uwide>(kLimbRadix));
@@ -184,8 +185,7 @@ struct FusedReach {
     }
 };
 constexpr FusedReach kFusedReach{};
-static_assert(kGroupPasses == 1 ||
-                  kFusedReach.most[kPad] >= kGroupPasses * kMaxPass - kPad * kLimbTrits,
+static_assert(kFusedReach.most[kPad] >= kGroupPasses * kMaxPass - kPad * kLimbTrits,
               "a whole group of full passes is taken");
 
 // Whether one group may take k positions: a single pass, or passes the fused update takes.
@@ -199,6 +199,7 @@ KESTROM_INLINE limb fusedCarryOf(wide v) {
     return static_cast<limb>((static_cast<wide>(t) * static_cast<wide>(kFusedReciprocal)) >>
                              kLimbBits);
 }
+#endif
 
 // floor(2^W / 3^k) for 0 < k <= kLimbTrits, below 2^(W-1).
 struct DropReciprocals {
@@ -314,7 +315,7 @@ struct Stage {
 struct Stages {
     const DivisorSide* dv;
     Stage at[kGroupPasses];
-    limb formed[kPad > 0 ? kPad : 1][kMaxLimbs];
+    limb (*formed)[kMaxLimbs];  // the later stages' limbs
 };
 
 // Stage g's limbs from st.low - 1 down to `floor` >= 0, stage g-1 being formed down to floor - 1:
@@ -352,6 +353,7 @@ void formStage(Stages& s, int g, int i) {
     formDown(st, s.at[g - 1], s.dv->d, i);
 }
 
+#if KESTROM_LIMB_BITS == 64
 // Starts stage g after a pass of k positions with digits b on stage g-1, and forms it down to
 // limb `floor` (clamped at 0), stage g-1 being formed down to floor - 1. The top limb takes the
 // rest, as in applyPass: it has no carry out.
@@ -368,6 +370,7 @@ KESTROM_INLINE void startStage(Stages& s, int g, int k, limb b, int floor) {
     st.pendingCarry = 0;
     formDown(st, prev, s.dv->d, floor > 0 ? floor : 0);
 }
+#endif
 
 // What a pass's selections in doubt need: the stage it runs on (r, its limbs formed so far;
 // the stages to form more of it) and its estimate at the pass's start, and where the pass ends.
@@ -477,6 +480,7 @@ KESTROM_INLINE void applyPass(Remainder& x, const DivisorSide& dv, limb scale, l
                                  static_cast<ulimb>(incoming));
 }
 
+#if KESTROM_LIMB_BITS == 64
 // out := R^U * scale * in - sub * D, sub = 3B in U + 1 limbs, carried from limb to limb
 // (fusedCarryOf); in and D have U zero limbs below them. U = 1 ... kPad.
 template <int U>
@@ -527,6 +531,7 @@ int appendDigits(limb* sub, int count, int k, limb b) {
     sub[count] = carry;
     return count + 1;
 }
+#endif
 
 // Q += sign(D) * b * 3^lowest, the digits of a pass whose lowest position is `lowest`.
 KESTROM_INLINE void addDigits(Remainder& x, const DivisorSide& dv, int lowest, limb b) {
@@ -543,6 +548,7 @@ KESTROM_INLINE void runPass(Remainder& x, Stages& s, PassBounds& bounds, int p, 
     applyPass(x, *s.dv, static_cast<limb>(pow3(k)), 3 * b);
 }
 
+#if KESTROM_LIMB_BITS == 64
 // One group of k > kMaxPass positions (groupTakes(k)) from position p down: its passes' digits
 // go into Q, and X takes them at once. Stage 0 is X.
 KESTROM_INLINE void runGroup(Remainder& x, Stages& s, PassBounds& bounds, int p, int k) {
@@ -555,11 +561,9 @@ KESTROM_INLINE void runGroup(Remainder& x, Stages& s, PassBounds& bounds, int p,
         const int room = left < kMaxPass ? left : kMaxPass;
         if (room < kMaxPass) bounds.at[room] = kPassStop;
         // Each stage as deep as the later ones need for their estimates (two limbs).
-        if constexpr (kGroupPasses > 1) {
-            if (passes > 0)
-                startStage(s, passes, rooms[passes - 1], digits[passes - 1],
-                           dv.limbs - 2 - (planned - 1 - passes));
-        }
+        if (passes > 0)
+            startStage(s, passes, rooms[passes - 1], digits[passes - 1],
+                       dv.limbs - 2 - (planned - 1 - passes));
         const limb b = estimatePass<true>(s, passes, bounds, room);
         rooms[passes] = room;
         digits[passes] = b;
@@ -567,24 +571,20 @@ KESTROM_INLINE void runGroup(Remainder& x, Stages& s, PassBounds& bounds, int p,
         p -= room;
         addDigits(x, dv, p + 1, b);
     }
-    if constexpr (kPad > 0) {
-        limb sub[kPad + 2] = {3 * digits[0]};
-        int count = 1;
-        for (int g = 1; g < passes; ++g) count = appendDigits(sub, count, rooms[g], digits[g]);
-        // count = passes > u: the limbs above sub[u] are zero, as 3B < 3^(k+1) <= R^u * R/2.
-        const int u = k / kLimbTrits;
-        limb* out = x.r == x.buffers[0] + kPad ? x.buffers[1] + kPad : x.buffers[0] + kPad;
-        const limb scale = static_cast<limb>(pow3(k - u * kLimbTrits));
-        if (u == 1) applyGroup<1>(x.r, out, dv, scale, sub);
-        if constexpr (kPad >= 2) {
-            if (u == 2) applyGroup<2>(x.r, out, dv, scale, sub);
-        }
-        if constexpr (kPad >= 3) {
-            if (u == 3) applyGroup<3>(x.r, out, dv, scale, sub);
-        }
-        x.r = out;
-    }
+    limb sub[kPad + 2] = {3 * digits[0]};
+    int count = 1;
+    for (int g = 1; g < passes; ++g) count = appendDigits(sub, count, rooms[g], digits[g]);
+    // count = passes > u: the limbs above sub[u] are zero, as 3B < 3^(k+1) <= R^u * R/2.
+    const int u = k / kLimbTrits;
+    limb* out = x.r == x.buffers[0] + kPad ? x.buffers[1] + kPad : x.buffers[0] + kPad;
+    const limb scale = static_cast<limb>(pow3(k - u * kLimbTrits));
+    static_assert(kPad == 3, "one update for each u");
+    if (u == 1) applyGroup<1>(x.r, out, dv, scale, sub);
+    if (u == 2) applyGroup<2>(x.r, out, dv, scale, sub);
+    if (u == 3) applyGroup<3>(x.r, out, dv, scale, sub);
+    x.r = out;
 }
+#endif
 
 // The lazily carried limbs brought into canonical form (limbs below the top lie within
 // (-R/4, 4R/3), so one carry of -1 ... 1 each is enough).
@@ -618,6 +618,13 @@ int storeQuotientTrits(trit* quotA, int n, const wide* quot) {
     return significantTrits(q, top + 1);
 }
 
+// The recurrence from position n down to 0 one pass at a time.
+KESTROM_INLINE void dividePasses(Remainder& x, Stages& s, PassBounds& bounds, int n) {
+    for (int p = n; p >= 0; p -= kMaxPass)
+        runPass(x, s, bounds, p, p + 1 < kMaxPass ? p + 1 : kMaxPass);
+}
+
+#if KESTROM_LIMB_BITS == 64
 // Remainders of fewer limbs take one pass at a time: there the stages cost more than the fused
 // update saves.
 constexpr int kFusedLimbs = 20;
@@ -629,32 +636,44 @@ int groupLength(int left) {
     return k;
 }
 
+// The recurrence from position n down to 0 in groups.
+__attribute__((noinline)) void divideGroups(Remainder& x, const DivisorSide& dv, PassBounds& bounds,
+                                            int n) {
+    limb formed[kPad][kMaxLimbs];
+    Stages s;
+    s.dv = &dv;
+    s.at[0].low = 0;
+    s.formed = formed;
+    for (int p = n; p >= 0;) {
+        const int k = groupLength(p + 1);
+        s.at[0].r = x.r;  // a fused update writes the other buffer
+        if (k <= kMaxPass)
+            runPass(x, s, bounds, p, k);
+        else
+            runGroup(x, s, bounds, p, k);
+        p -= k;
+    }
+}
+#endif
+
 // The recurrence from position n down to 0 on X (read into x.r) and D (read into dv.d, of sign
 // signD), leaving X lazily carried and Q's digits in x.quot.
 __attribute__((noinline)) void divideLimbs(Remainder& x, DivisorSide& dv, int n, limb signD) {
     PassBounds bounds;
     prepareDivisor(dv, bounds, n, signD);
     for (int j = 0; j < limbsFor(n + 3); ++j) x.quot[j] = 0;
-    Stages s;
-    s.dv = &dv;
-    s.at[0].low = 0;
-    s.at[0].r = x.r;
-    if (kGroupPasses == 1 || dv.limbs < kFusedLimbs) {
-        for (int p = n; p >= 0; p -= kMaxPass)
-            runPass(x, s, bounds, p, p + 1 < kMaxPass ? p + 1 : kMaxPass);
+#if KESTROM_LIMB_BITS == 64
+    if (dv.limbs >= kFusedLimbs) {
+        divideGroups(x, dv, bounds, n);
         return;
     }
-    if constexpr (kGroupPasses > 1) {
-        for (int p = n; p >= 0;) {
-            const int k = groupLength(p + 1);
-            if (k <= kMaxPass)
-                runPass(x, s, bounds, p, k);
-            else
-                runGroup(x, s, bounds, p, k);
-            s.at[0].r = x.r;  // the fused update wrote the other buffer
-            p -= k;
-        }
-    }
+#endif
+    Stages s;
+    s.dv = &dv;
+    s.at[0].r = x.r;
+    s.at[0].low = 0;
+    s.formed = nullptr;  // one stage only
+    dividePasses(x, s, bounds, n);
 }
 
 bool divLong(trit* resExp, trit* resMant, int expLen, int n, const trit* expA, trit* mantA,
