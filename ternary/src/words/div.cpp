@@ -129,13 +129,14 @@ KESTROM_INLINE limb carryOf(wide v) {
                              kLimbBits);
 }
 
-// Passes are taken in groups (with 64-bit limbs up to four passes, 140 positions). Inside a
-// group the estimates and the doubtful selections read only the remainder's top: the remainder
-// after the group's earlier passes (a stage) is formed from the top limb down by applyPass's
-// own rule, only as far as it is read. The group then changes X once: K positions in all,
-// K = kLimbTrits * u + w, leave X := 3^K * X - 3 * D * B = R^u * 3^w * X - 3 * D * B, B the
-// group's digits as one integer; with 3B in u + 1 balanced limbs sub[0 ... u] each limb of the
-// new X is one wide sum of u + 2 products and the carry from the limb below.
+// With 64-bit limbs, from kFusedLimbs limbs on, passes are taken in groups of up to four (140
+// positions). Inside a group the estimates and the doubtful selections read only the
+// remainder's top: the remainder after the group's earlier passes (a stage) is formed from the
+// top limb down by applyPass's own rule, only as far as it is read. The group then changes X
+// once: K positions in all, K = kLimbTrits * u + w, leave X := 3^K * X - 3 * D * B =
+// R^u * 3^w * X - 3 * D * B, B the group's digits as one integer; with 3B in u + 1 balanced
+// limbs sub[0 ... u] each limb of the new X is one wide sum of u + 2 products and the carry
+// from the limb below.
 #if KESTROM_LIMB_BITS == 64
 constexpr int kGroupPasses = 4;
 #else
