@@ -215,7 +215,8 @@ TEST(WordPaths, MatchTheTritLevelRoutinesAtEverySize) {
 // and with long runs of zeros, must still give the trit-level result. Shifted down by j trits,
 // the same dividends bring the remainder to within 3^j / 2 of a threshold j positions later
 // (onto it where the threshold's low trits are zero, as d + T of the smallest divisor), inside
-// a run of positions the word level takes together (13 or 35 positions a run).
+// a run of positions the word level takes together (13 or 35 positions a run), or in a later
+// run of a group of runs whose remainder changes once (from 20 limbs of 38 trits on).
 // The sum may be written over either operand, as the trit-level addition allows; the word
 // paths read each part of the operands before they write over it.
 TEST(WordPaths, AddWritesOverEitherOperand) {
@@ -274,7 +275,8 @@ TEST(WordPaths, DivisionAtTheSelectionThresholds) {
                 kestrom::addStr(dividends[1].data(), n, d.data(), t.data());
                 for (const Str& threshold : dividends) {
                     // {delta, shift}: next to the threshold, or near it `shift` positions in.
-                    const int cases[][2] = {{-1, 0}, {0, 0}, {1, 0}, {0, 1}, {0, 12}, {0, 34}, {0, 40}};
+                    const int cases[][2] = {{-1, 0}, {0, 0},  {1, 0},  {0, 1},  {0, 12},
+                                            {0, 34}, {0, 40}, {0, 72}, {0, 107}};
                     for (const auto& c : cases) {
                         const int delta = c[0], shift = c[1];
                         if (shift >= n || (shift > 0 && n > 800)) continue;
