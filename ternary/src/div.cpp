@@ -7,9 +7,6 @@
 void div(signed char* resExp, signed char* resMant, int expLen, int mantLen, signed char* expA,
          signed char* mantA, signed char* expB, signed char* mantB, signed char* quotA,
          signed char* quotB, signed char* mantScratch, signed char* expScratch) {
-    if (kestrom::words::divWords(resExp, resMant, expLen, mantLen, expA, mantA, expB, mantB,
-                                 quotA, quotB, mantScratch, expScratch))
-        return;
-    kestrom::divTrits(resExp, resMant, expLen, mantLen, expA, mantA, expB, mantB, quotA, quotB,
-                      mantScratch, expScratch);
+    kestrom::words::divWords(resExp, resMant, expLen, mantLen, expA, mantA, expB, mantB, quotA,
+                             quotB, mantScratch, expScratch, kestrom::divTrits);
 }

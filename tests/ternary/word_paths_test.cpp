@@ -69,6 +69,10 @@ void noteHandedOn(signed char*, signed char*, int, int, signed char*, signed cha
                   signed char*, signed char*, signed char*) {
     handedOn = true;
 }
+void noteHandedOn(signed char*, signed char*, int, int, signed char*, signed char*, signed char*,
+                  signed char*, signed char*, signed char*, signed char*, signed char*) {
+    handedOn = true;
+}
 
 // Whether the word level took the sum itself.
 bool addWords(signed char* resExp, signed char* resMant, int expLen, int mantLen,
@@ -77,6 +81,17 @@ bool addWords(signed char* resExp, signed char* resMant, int expLen, int mantLen
     handedOn = false;
     kestrom::words::addWords(resExp, resMant, expLen, mantLen, expA, mantA, expB, mantB,
                              expScratch, noteHandedOn);
+    return !handedOn;
+}
+
+// Whether the word level took the quotient itself.
+bool divWords(signed char* resExp, signed char* resMant, int expLen, int mantLen,
+              signed char* expA, signed char* mantA, signed char* expB, signed char* mantB,
+              signed char* quotA, signed char* quotB, signed char* mantScratch,
+              signed char* expScratch) {
+    handedOn = false;
+    kestrom::words::divWords(resExp, resMant, expLen, mantLen, expA, mantA, expB, mantB, quotA,
+                             quotB, mantScratch, expScratch, noteHandedOn);
     return !handedOn;
 }
 
@@ -101,9 +116,9 @@ bool runWords(Op op, Call& c, int expLen, int mantLen) {
                         c.mantA.data(), c.expB.data(), c.mantB.data(), c.expScratch.data(),
                         c.mantScratch.data());
     case Op::div:
-        return kestrom::words::divWords(c.resExp.data(), c.resMant.data(), expLen, mantLen, c.expA.data(),
-                                 c.mantA.data(), c.expB.data(), c.mantB.data(), c.quotA.data(),
-                                 c.quotB.data(), c.mantScratch.data(), c.expScratch.data());
+        return divWords(c.resExp.data(), c.resMant.data(), expLen, mantLen, c.expA.data(),
+                        c.mantA.data(), c.expB.data(), c.mantB.data(), c.quotA.data(),
+                        c.quotB.data(), c.mantScratch.data(), c.expScratch.data());
     }
     return false;
 }

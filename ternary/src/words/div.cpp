@@ -715,11 +715,10 @@ bool divLong(trit* resExp, trit* resMant, int expLen, int n, const trit* expA, t
     return true;
 }
 
-}  // namespace
-
-bool divWords(trit* resExp, trit* resMant, int expLen, int mantLen, trit* expA, trit* mantA,
-              trit* expB, trit* mantB, trit* quotA, trit* quotB, trit* mantScratch,
-              trit* expScratch) {
+// The paths below, chosen by length; false when the call is not theirs to take.
+KESTROM_INLINE bool divPaths(trit* resExp, trit* resMant, int expLen, int mantLen, trit* expA,
+                             trit* mantA, trit* expB, trit* mantB, trit* quotA, trit* quotB,
+                             trit* mantScratch, trit* expScratch) {
     if (!takesLengths(expLen, mantLen, 2)) return false;
     if (isShort(mantLen))
         return divShort<limb>(resExp, resMant, expLen, mantLen, expA, mantA, expB, mantB, quotA,
@@ -733,10 +732,24 @@ bool divWords(trit* resExp, trit* resMant, int expLen, int mantLen, trit* expA, 
                    mantScratch, expScratch);
 }
 
+}  // namespace
+
+void divWords(trit* resExp, trit* resMant, int expLen, int mantLen, trit* expA, trit* mantA,
+              trit* expB, trit* mantB, trit* quotA, trit* quotB, trit* mantScratch,
+              trit* expScratch, DivRoutine otherwise) {
+    if (!divPaths(resExp, resMant, expLen, mantLen, expA, mantA, expB, mantB, quotA, quotB,
+                  mantScratch, expScratch))
+        otherwise(resExp, resMant, expLen, mantLen, expA, mantA, expB, mantB, quotA, quotB,
+                  mantScratch, expScratch);
+}
+
 #else
 
-bool divWords(trit*, trit*, int, int, trit*, trit*, trit*, trit*, trit*, trit*, trit*, trit*) {
-    return false;
+void divWords(trit* resExp, trit* resMant, int expLen, int mantLen, trit* expA, trit* mantA,
+              trit* expB, trit* mantB, trit* quotA, trit* quotB, trit* mantScratch,
+              trit* expScratch, DivRoutine otherwise) {
+    otherwise(resExp, resMant, expLen, mantLen, expA, mantA, expB, mantB, quotA, quotB,
+              mantScratch, expScratch);
 }
 
 #endif

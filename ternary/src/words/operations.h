@@ -6,7 +6,7 @@
 // reference), as its last step, so that the export is one call and keeps nothing alive across
 // it. When the word level computes a call itself, every result trit, guard and documented
 // operand change is exactly what the reference would have left; scratch and quotient strings
-// may differ. divWords still returns false instead, and its export runs the reference.
+// may differ.
 #ifndef KESTROM_WORDS_OPERATIONS_H
 #define KESTROM_WORDS_OPERATIONS_H
 
@@ -24,9 +24,12 @@ using MulRoutine = void (*)(trit* resExp, trit* resMant, int expLen, int mantLen
                             trit* mantScratch);
 void mulWords(trit* resExp, trit* resMant, int expLen, int mantLen, trit* expA, trit* mantA,
               trit* expB, trit* mantB, trit* expScratch, trit* mantScratch, MulRoutine otherwise);
-bool divWords(trit* resExp, trit* resMant, int expLen, int mantLen, trit* expA, trit* mantA,
+using DivRoutine = void (*)(trit* resExp, trit* resMant, int expLen, int mantLen, trit* expA,
+                            trit* mantA, trit* expB, trit* mantB, trit* quotA, trit* quotB,
+                            trit* mantScratch, trit* expScratch);
+void divWords(trit* resExp, trit* resMant, int expLen, int mantLen, trit* expA, trit* mantA,
               trit* expB, trit* mantB, trit* quotA, trit* quotB, trit* mantScratch,
-              trit* expScratch);
+              trit* expScratch, DivRoutine otherwise);
 
 }  // namespace words
 }  // namespace kestrom
