@@ -431,22 +431,31 @@ TEST(WordPaths, LeaveInputsOutsideTheirPreconditionsAlone) {
     }
 }
 
-// An invalid trit anywhere in a long operand keeps mul off the word path: each operand is
-// read limb by limb from lanes of overlapping loads, and every position must be one a limb
-// checks. Lengths where the operands are raised or not, with an odd or even number of limbs.
-TEST(WordPaths, MulChecksEveryTritOfLongOperands) {
+// An invalid trit anywhere in an operand keeps mul and div off the word path, though the same
+// operands without it are taken: operands are read in blocks and limbs from lanes of
+// overlapping loads, partly masked, and every position must be one a block checks. Lengths at
+// the edges of the short pair reads (8, 16, 32) and of the long paths, where the operands are
+// raised or not, with an odd or even number of limbs.
+TEST(WordPaths, ChecksEveryTritOfTheOperands) {
     std::mt19937_64 rng(13);
-    for (const int mantLen : {40, 41, 76, 77, 81, 114, 115, 243}) {
-        for (int operand = 0; operand < 2; ++operand) {
-            for (int i = 0; i < mantLen; ++i) {
-                Call call(3, mantLen);
-                fillOperand(rng, call.expA, call.mantA, 3, mantLen, Op::add);
-                fillOperand(rng, call.expB, call.mantB, 3, mantLen, Op::add);
-                (operand == 0 ? call.mantA : call.mantB)[static_cast<size_t>(i)] = i % 2 ? 2 : -2;
-                Call viaWords = call;
-                ASSERT_FALSE(runWords(Op::mul, viaWords, 3, mantLen))
-                    << "mantLen " << mantLen << ": invalid trit " << i << " of operand " << "AB"[operand];
-                ASSERT_TRUE(viaWords.sameAll(call));
+    for (const Op op : {Op::mul, Op::div}) {
+        for (const int mantLen : {8, 9, 16, 17, 27, 32, 33, 39, 40, 41, 76, 77, 81, 114, 115, 243}) {
+            for (int operand = 0; operand < 2; ++operand) {
+                for (int i = 0; i < mantLen; ++i) {
+                    Call call(3, mantLen);
+                    for (Str* mant : {&call.mantA, &call.mantB}) {
+                        for (int j = 0; j < mantLen; ++j) (*mant)[static_cast<size_t>(j)] = randomTrit(rng);
+                        (*mant)[static_cast<size_t>(mantLen - 1)] = rng() % 2 ? 1 : -1;
+                    }
+                    Call valid = call;
+                    ASSERT_TRUE(runWords(op, valid, 3, mantLen)) << "mantLen " << mantLen;
+                    (operand == 0 ? call.mantA : call.mantB)[static_cast<size_t>(i)] = i % 2 ? 2 : -2;
+                    Call viaWords = call;
+                    ASSERT_FALSE(runWords(op, viaWords, 3, mantLen))
+                        << (op == Op::mul ? "mul" : "div") << " mantLen " << mantLen << ": invalid trit "
+                        << i << " of operand " << "AB"[operand];
+                    ASSERT_TRUE(viaWords.sameAll(call));
+                }
             }
         }
     }
