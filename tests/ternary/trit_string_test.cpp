@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <random>
+#include <vector>
 
 #include "kestrom.h"
 #include "trits.h"
@@ -90,6 +92,26 @@ TEST(InversStr, NegatesSignificantTritsOnly) {
     EXPECT_EQ(s, full({1, -1, 0, 1, 1}));
     inversStr(s.data(), 0);
     EXPECT_EQ(s, full({1, -1, 0, 1, 1}));
+}
+
+// The export negates in blocks of sixteen and eight bytes, the last one overlapping the one
+// below: every length up to 50 and two long ones, each trit negated once, nothing past len.
+TEST(InversStr, NegatesEachTritOnceAtEveryLength) {
+    std::mt19937 rng(5);
+    std::vector<int> lengths;
+    for (int len = 0; len <= 50; ++len) lengths.push_back(len);
+    lengths.insert(lengths.end(), {243, 729});
+    for (const int len : lengths) {
+        Str s(static_cast<size_t>(len) + 3);
+        for (auto& t : s) t = static_cast<signed char>(static_cast<int>(rng() % 3) - 1);
+        const Str before = s;
+        inversStr(s.data(), len);
+        for (int i = 0; i < len + 3; ++i) {
+            const signed char expected = i < len ? static_cast<signed char>(-before[static_cast<size_t>(i)])
+                                                 : before[static_cast<size_t>(i)];
+            ASSERT_EQ(s[static_cast<size_t>(i)], expected) << "len " << len << ", trit " << i;
+        }
+    }
 }
 
 struct ShiftCase {
