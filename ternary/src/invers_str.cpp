@@ -5,9 +5,9 @@
 namespace {
 
 // Sixteen, or eight, trit bytes as one vector: one register on every x86 target, negated
-// lane by lane.
-typedef signed char Bytes16 __attribute__((vector_size(16)));
-typedef signed char Bytes8 __attribute__((vector_size(8)));
+// lane by lane modulo 256 (unsigned, so that a byte -128 is no overflow).
+typedef unsigned char Bytes16 __attribute__((vector_size(16)));
+typedef unsigned char Bytes8 __attribute__((vector_size(8)));
 
 template <typename V>
 inline V negated(const signed char* p) {

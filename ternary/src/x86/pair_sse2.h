@@ -25,16 +25,13 @@ KESTROM_INLINE bool readShortPair(const trit* s, const trit* t, int count, limb&
 
 #if KESTROM_LIMB_BITS == 64
 
-// Reads count trits (16 < count <= 40) of s and of t, as readShortPair: each string as whole
-// blocks of sixteen from its bottom and the block of sixteen that ends at its top, whose lanes
-// below the whole blocks are cleared (trits 0, which add nothing); the blocks of both strings
-// share the digit arithmetic. Reads s[0 ... count-1] and t[0 ... count-1] only.
 namespace sse2 {
 
-// 32-bit lane i of v, sign-extended.
+// 32-bit lane i of v, sign-extended, modulo 2^64: the values are summed without signed
+// overflow even for invalid trits, whose results are discarded.
 template <int i>
-KESTROM_INLINE limb lane(__m128i v) {
-    return _mm_cvtsi128_si32(_mm_shuffle_epi32(v, i));
+KESTROM_INLINE ulimb lane(__m128i v) {
+    return static_cast<ulimb>(static_cast<limb>(_mm_cvtsi128_si32(_mm_shuffle_epi32(v, i))));
 }
 
 // The digits' quad values of the top block of a string of count trits, its lanes below trit
@@ -48,19 +45,23 @@ constexpr int kBlockBias = 21523360;  // (3^16 - 1) / 2, the digit value of sixt
 
 }  // namespace sse2
 
+// Reads count trits (16 < count <= 40) of s and of t, as readShortPair: each string as whole
+// blocks of sixteen from its bottom and the block of sixteen that ends at its top, whose lanes
+// below the whole blocks are cleared (trits 0, which add nothing); the blocks of both strings
+// share the digit arithmetic. Reads s[0 ... count-1] and t[0 ... count-1] only.
 KESTROM_INLINE bool readMediumPair(const trit* s, const trit* t, int count, limb& x, limb& y) {
     using namespace sse2;
     __m128i top = _mm_setzero_si128();
     const __m128i s0 = quadValues(digitsKeepingTop(load16(s), top));
     const __m128i t0 = quadValues(digitsKeepingTop(load16(t), top));
-    const limb scale = static_cast<limb>(pow3(count - 16));
+    const ulimb scale = pow3(count - 16);
     if (count <= 32) {
         const __m128i s1 = topQuads(s, count, 16, top), t1 = topQuads(t, count, 16, top);
         // The blocks' balanced values: s low, s top, t low, t top.
         const __m128i v = _mm_sub_epi32(hexadecValues(octetValues(s0, s1), octetValues(t0, t1)),
                                         _mm_set1_epi32(kBlockBias));
-        x = lane<0>(v) + lane<1>(v) * scale;
-        y = lane<2>(v) + lane<3>(v) * scale;
+        x = static_cast<limb>(lane<0>(v) + lane<1>(v) * scale);
+        y = static_cast<limb>(lane<2>(v) + lane<3>(v) * scale);
     } else {
         const __m128i s1 = quadValues(digitsKeepingTop(load16(s + 16), top));
         const __m128i t1 = quadValues(digitsKeepingTop(load16(t + 16), top));
@@ -70,9 +71,9 @@ KESTROM_INLINE bool readMediumPair(const trit* s, const trit* t, int count, limb
                                         _mm_set1_epi32(kBlockBias));
         const __m128i o = octetValues(s2, t2);
         const __m128i w = _mm_sub_epi32(hexadecValues(o, o), _mm_set1_epi32(kBlockBias));
-        constexpr limb k3to16 = 43046721;
-        x = lane<0>(v) + lane<1>(v) * k3to16 + lane<0>(w) * scale;
-        y = lane<2>(v) + lane<3>(v) * k3to16 + lane<1>(w) * scale;
+        constexpr ulimb k3to16 = 43046721;
+        x = static_cast<limb>(lane<0>(v) + lane<1>(v) * k3to16 + lane<0>(w) * scale);
+        y = static_cast<limb>(lane<2>(v) + lane<3>(v) * k3to16 + lane<1>(w) * scale);
     }
     return digitsValid(top);
 }
