@@ -85,7 +85,6 @@ KESTROM_INLINE void addProducts(Sum& s, const limb* a, const limb* b, long long 
     s.low = static_cast<ulimb>(d);
     s.high = static_cast<ulimb>(static_cast<uwide>(d) >> kLimbBits);
 }
-#endif
 
 // divPow3 with the radix's constants, on the two words of t: t = digit + kLimbMost + q * R,
 // returns q, digit to `digit`.
@@ -108,6 +107,7 @@ KESTROM_INLINE ulimb splitBiased(Sum t, limb& digit) {
     digit = static_cast<limb>((r >> dv.shift) - static_cast<ulimb>(kLimbMost));
     return q1;
 }
+#endif
 
 // carry + kBiasedAdd plus `count` products (steps of four) from a[0] * b[0] on, split: returns
 // the next carry plus E.
