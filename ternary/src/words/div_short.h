@@ -138,24 +138,12 @@ KESTROM_INLINE u64 splitThird(u64 f, u64& up) {
 }
 #endif
 
-// The signed word beside a word U.
-template <typename U>
-struct ShortWords;
-template <>
-struct ShortWords<u32> {
-    using sign = i32;
-};
-template <>
-struct ShortWords<u64> {
-    using sign = i64;
-};
-
 // For a dividend a >= 0 and d, T as above (2 <= n, 3^n * a below d * 2^W): the quotient's
 // magnitude F_(n+1) + b_(n+1), returned, and the remainder the selections leave,
 // x = rho_(n+1) - b_(n+1) * d. U is the value's unsigned type, pow3n = 3^n.
 template <typename U>
-KESTROM_INLINE U settleShort(U a, U d, U t, U pow3n, int n, typename ShortWords<U>::sign& x) {
-    using I = typename ShortWords<U>::sign;
+KESTROM_INLINE U settleShort(U a, U d, U t, U pow3n, int n, typename SignedOf<U>::type& x) {
+    using I = typename SignedOf<U>::type;
     U high, rho;
     const U low = multiplyWide(a, pow3n, high);
     const U quotient = divideWide(high, low, d, rho);

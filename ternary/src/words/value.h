@@ -27,18 +27,6 @@ struct Most64 {
 };
 inline constexpr Most64 kMost64{};
 
-// The unsigned type of the same width as a value type (no <type_traits>: the Win32 builds
-// compile without a standard library).
-template <typename V>
-struct UnsignedOf;
-template <>
-struct UnsignedOf<i32> {
-    using type = u32;
-};
-template <>
-struct UnsignedOf<i64> {
-    using type = u64;
-};
 
 // The largest magnitude k trits hold, for a value type V.
 template <typename V>

@@ -50,6 +50,29 @@ constexpr int kMaxLimbs = (kMaxTrits + 3 + kLimbTrits - 1) / kLimbTrits;  // man
 
 inline int limbsFor(int trits) { return (trits + kLimbTrits - 1) / kLimbTrits; }
 
+// The unsigned type of the same width as a signed one, and the other way round (no
+// <type_traits>: the Win32 builds compile without a standard library).
+template <typename V>
+struct UnsignedOf;
+template <typename U>
+struct SignedOf;
+template <>
+struct UnsignedOf<i32> {
+    using type = u32;
+};
+template <>
+struct UnsignedOf<i64> {
+    using type = u64;
+};
+template <>
+struct SignedOf<u32> {
+    using type = i32;
+};
+template <>
+struct SignedOf<u64> {
+    using type = i64;
+};
+
 }  // namespace words
 }  // namespace kestrom
 
