@@ -17,8 +17,10 @@ require_packages() {
         ! dpkg --print-foreign-architectures | grep -qx i386; then
         "${sudo[@]}" dpkg --add-architecture i386
     fi
-    "${sudo[@]}" apt-get update
-    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
+    # Several scripts may install at once: wait for the package database instead of failing.
+    "${sudo[@]}" apt-get -o DPkg::Lock::Timeout=900 update
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get -o DPkg::Lock::Timeout=900 install -y \
+        --no-install-recommends "${missing[@]}"
 }
 
 # Makes sure that 32-bit x86 Linux programs run: the i386 tests, and Wine for the Win32 ones.
