@@ -24,37 +24,86 @@ require_packages() {
 }
 
 # Makes sure that 32-bit x86 Linux programs run: the i386 tests, and Wine for the Win32 ones.
-# Some x86-64 kernels are built without support for them; there they run under qemu-i386,
-# registered with the kernel's binfmt_misc as the interpreter of 32-bit x86 ELF files (and
-# much slower); i386_emulated is then 1. Needs gcc with -m32 (g++-multilib).
-i386_emulated=0
+# Where the kernel runs them, nothing changes. Some x86-64 kernels are built without support for
+# them; there they run under qemu-i386 of qemu-user 10 or later, registered with the kernel's
+# binfmt_misc as the interpreter of every 32-bit x86 ELF program, Wine's processes included.
+# (qemu-user 7.2, Debian 12's own, does not honour MAP_FIXED_NOREPLACE, and Wine then spends a
+# minute of CPU reserving its address space in every process.) On Debian 12 the package comes
+# from the bookworm-backports suite, enabled as Debian documents it; only qemu-user is taken
+# from there. Sets i386_runner to "native" or "qemu-i386 VERSION". Needs gcc -m32 (g++-multilib).
+i386_runner=
 require_i386_programs() {
-    local probe sudo=()
+    local probe sudo=() binfmt=/proc/sys/fs/binfmt_misc
+    local conf=/usr/share/qemu/binfmt.d/qemu-i386.conf interpreter=
     [ "$(id -u)" -eq 0 ] || sudo=(sudo)
     probe=$(mktemp -d)
     printf 'int main(void) { return 0; }\n' >"$probe/probe.c"
     gcc -m32 "$probe/probe.c" -o "$probe/probe"
-    # Registered once, the emulator serves every later 32-bit program too.
-    if grep -qx enabled /proc/sys/fs/binfmt_misc/qemu-i386 2>/dev/null; then
-        echo "32-bit x86 programs run under qemu-i386 (registered with binfmt_misc)"
-        i386_emulated=1
-    elif ! "$probe/probe" 2>/dev/null; then
-        echo "this kernel does not run 32-bit x86 programs: they run under qemu-i386"
-        i386_emulated=1
-        require_packages qemu-user
-        if [ ! -e /proc/sys/fs/binfmt_misc/register ]; then
-            "${sudo[@]}" mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc
-        fi
-        if [ ! -e /proc/sys/fs/binfmt_misc/qemu-i386 ]; then
-            # ELF, 32-bit, little-endian, executable or shared object, machine 3 (i386).
-            printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386:' |
-                "${sudo[@]}" tee /proc/sys/fs/binfmt_misc/register >/dev/null
-        fi
-        if ! "$probe/probe"; then
-            echo "32-bit x86 programs do not run, even under qemu-i386" >&2
-            rm -rf "$probe"
-            return 1
+    # Debian's registration line for qemu-user 10 (flags P, O and F: the interpreter is opened
+    # once, when it is registered, and a registration keeps running the binary it opened even
+    # after its package was upgraded). Any other registration is removed: by an older qemu, or
+    # made before the installed package.
+    if [ -e "$conf" ]; then interpreter=$(sed 's/^:\([^:]*:\)\{5\}\([^:]*\):.*/\2/' "$conf"); fi
+    if [ -e "$binfmt/qemu-i386" ] &&
+        { [ -z "$interpreter" ] || ! grep -qx "interpreter $interpreter" "$binfmt/qemu-i386" ||
+            [ "$(stat -L -c %Z "$interpreter")" -gt "$(stat -c %Y "$binfmt/qemu-i386")" ]; }; then
+        echo -1 | "${sudo[@]}" tee "$binfmt/qemu-i386" >/dev/null
+    fi
+    # A registered emulator takes every 32-bit program, so the kernel's own support shows only
+    # with the registration off for a moment.
+    if [ -e "$binfmt/qemu-i386" ]; then
+        echo 0 | "${sudo[@]}" tee "$binfmt/qemu-i386" >/dev/null
+        if "$probe/probe" 2>/dev/null; then i386_runner=native; fi
+        echo 1 | "${sudo[@]}" tee "$binfmt/qemu-i386" >/dev/null
+    elif "$probe/probe" 2>/dev/null; then
+        i386_runner=native
+    fi
+    if [ "$i386_runner" = native ]; then
+        echo "32-bit x86 programs run natively"
+        rm -rf "$probe"
+        return 0
+    fi
+
+    require_qemu_user_10
+    interpreter=$(sed 's/^:\([^:]*:\)\{5\}\([^:]*\):.*/\2/' "$conf")
+    if [ ! -e "$binfmt/register" ]; then
+        "${sudo[@]}" mount -t binfmt_misc binfmt_misc "$binfmt"
+    fi
+    if [ ! -e "$binfmt/qemu-i386" ]; then
+        "${sudo[@]}" tee "$binfmt/register" <"$conf" >/dev/null
+    fi
+    i386_runner="qemu-i386 $("$(readlink -f "$interpreter")" --version | sed -n 's/.*version \([0-9.]*\).*/\1/p;q')"
+    if ! "$probe/probe"; then
+        echo "32-bit x86 programs do not run, even under $i386_runner" >&2
+        rm -rf "$probe"
+        return 1
+    fi
+    echo "32-bit x86 programs run under $i386_runner, registered with binfmt_misc:" \
+        "this kernel does not run them itself"
+    rm -rf "$probe"
+}
+
+# qemu-user 10 or later: from the distribution's own suite where it has it, else from its
+# backports suite (added to the sources as /etc/apt/sources.list.d/<codename>-backports.sources
+# when no source names that suite yet).
+require_qemu_user_10() {
+    local sudo=() installed codename suite=
+    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+    installed=$(dpkg-query -W -f='${Status} ${Version}' qemu-user 2>/dev/null |
+        sed -n 's/^install ok installed //p')
+    if [ -n "$installed" ] && dpkg --compare-versions "$installed" ge 1:10; then return 0; fi
+    "${sudo[@]}" apt-get -o DPkg::Lock::Timeout=900 update
+    if ! dpkg --compare-versions "$(apt-cache policy qemu-user | sed -n 's/^ *Candidate: //p')" ge 1:10; then
+        codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
+        suite=$codename-backports
+        if ! grep -rqsw -- "$suite" /etc/apt/sources.list /etc/apt/sources.list.d/; then
+            printf '%s\n' 'Types: deb' 'URIs: http://deb.debian.org/debian' "Suites: $suite" \
+                'Components: main' 'Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg' |
+                "${sudo[@]}" tee "/etc/apt/sources.list.d/$suite.sources" >/dev/null
+            "${sudo[@]}" apt-get -o DPkg::Lock::Timeout=900 update
         fi
     fi
-    rm -rf "$probe"
+    echo "installing: qemu-user${suite:+ from $suite}"
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get -o DPkg::Lock::Timeout=900 install -y \
+        --no-install-recommends "qemu-user${suite:+/$suite}"
 }
