@@ -26,3 +26,15 @@ function(kestrom_host_program target source)
     set(${target}_PROGRAM $<TARGET_FILE:${target}> PARENT_SCOPE)
   endif()
 endfunction()
+
+# kestrom_host_test(<test>...): tests that run a host program. On Win32 they run in this
+# build's Wine prefix with Wine's messages off, after the fixture of tests/win32 has made the
+# prefix ready and started the wineserver that they share.
+set(KESTROM_WINE_PREFIX ${PROJECT_BINARY_DIR}/wineprefix)
+function(kestrom_host_test)
+  if(WIN32 AND CMAKE_CROSSCOMPILING)
+    set_tests_properties(${ARGN} PROPERTIES
+      ENVIRONMENT "WINEDEBUG=-all;WINEPREFIX=${KESTROM_WINE_PREFIX};WINEDLLOVERRIDES=mscoree,mshtml="
+      FIXTURES_REQUIRED wine)
+  endif()
+endfunction()
