@@ -49,12 +49,12 @@ require_i386_programs() {
             [ "$(stat -L -c %Z "$interpreter")" -gt "$(stat -c %Y "$binfmt/qemu-i386")" ]; }; then
         echo -1 | "${sudo[@]}" tee "$binfmt/qemu-i386" >/dev/null
     fi
-    # A registered emulator takes every 32-bit program, so the kernel's own support shows only
-    # with the registration off for a moment.
-    if [ -e "$binfmt/qemu-i386" ]; then
-        echo 0 | "${sudo[@]}" tee "$binfmt/qemu-i386" >/dev/null
+    # A registered emulator (under any name) takes every 32-bit program, so the kernel's own
+    # support shows only with binfmt_misc off for a moment.
+    if grep -qx enabled "$binfmt/status" 2>/dev/null; then
+        echo 0 | "${sudo[@]}" tee "$binfmt/status" >/dev/null
         if "$probe/probe" 2>/dev/null; then i386_runner=native; fi
-        echo 1 | "${sudo[@]}" tee "$binfmt/qemu-i386" >/dev/null
+        echo 1 | "${sudo[@]}" tee "$binfmt/status" >/dev/null
     elif "$probe/probe" 2>/dev/null; then
         i386_runner=native
     fi
