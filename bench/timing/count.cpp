@@ -8,8 +8,8 @@
 // Each round refills slot i's buffers and then, in the run "with", calls OP on them, for every
 // slot in turn: SLOTS different operand pairs (bench/timing/cases.h, the same on every
 // target), ROUNDS times over. The operation is chosen before the loop and the run "without"
-// differs only by leaving the call out, so (count with - count without) / (SLOTS * ROUNDS)
-// is what one call executes, the call's own argument passing included. "check" is the run
+// differs only by calling an empty function in its place, so (count with - count without) /
+// (SLOTS * ROUNDS) is what one call executes, the call's own argument passing included. "check" is the run
 // "with", then a check of every slot's result (not counted: the other two do the same work
 // after the loop, none). Exits 1 if a check fails, 2 on bad arguments.
 #include <cstdio>
@@ -35,6 +35,9 @@ void callMul(const bench::Exports& k, const bench::Buffers& b, int n) {
     k.mul(b.resExp, b.resMant, bench::kExpLen, n, b.expA, b.mantA, b.expB, b.mantB, b.expScratch,
           b.mantScratch);
 }
+
+// The run "without": the same loop, the same indirect call, nothing called.
+void callNothing(const bench::Exports&, const bench::Buffers&, int) {}
 
 void callDiv(const bench::Exports& k, const bench::Buffers& b, int n) {
     k.div(b.resExp, b.resMant, bench::kExpLen, n, b.expA, b.mantA, b.expB, b.mantB, b.quotA, b.quotB,
@@ -63,12 +66,12 @@ int main(int argc, char** argv) {
         return 2;
     }
     const Call calls[] = {callAdd, callSub, callMul, callDiv};
-    const Call call = mode != "without" ? calls[op] : nullptr;
+    const Call call = mode != "without" ? calls[op] : callNothing;
     bench::Batch batch(op, n, static_cast<size_t>(slots));
     for (long r = 0; r < rounds; ++r) {
         for (size_t i = 0; i < batch.size(); ++i) {
             batch.refillSlot(i);
-            if (call != nullptr) call(k, batch.buffers(i), n);
+            call(k, batch.buffers(i), n);
         }
     }
     if (mode != "check") return 0;
