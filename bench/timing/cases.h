@@ -173,12 +173,18 @@ public:
     // What a host does before every call: copy the operands in (add and div change them) and
     // clear the strings the operation writes.
     void refill() {
-        for (size_t i = 0; i < count_; ++i) {
-            Trit* slot = block_.data() + i * stride_;
-            std::memcpy(slot, pristine_.data() + i * operands_, operands_);
-            std::memset(slot + operands_, 0, cleared_);
-        }
+        for (size_t i = 0; i < count_; ++i) refillSlot(i);
     }
+
+    // The same for slot i alone.
+    void refillSlot(size_t i) {
+        Trit* slot = block_.data() + i * stride_;
+        std::memcpy(slot, pristine_.data() + i * operands_, operands_);
+        std::memset(slot + operands_, 0, cleared_);
+    }
+
+    // The buffers of slot i.
+    Buffers buffers(size_t i) { return buffersAt(block_.data() + i * stride_, n_); }
 
     // One call on slot i, through the exports; sub is inversStr then add.
     void call(const Exports& k, size_t i) {

@@ -72,13 +72,6 @@ KESTROM_INLINE __m128i spread16(ulimb x) {
     return _mm_sub_epi8(v, _mm_set1_epi8(1));
 }
 
-#if KESTROM_LIMB_BITS == 64
-static_assert(kLimbTrits == 38, "the limb layout below");
-
-// Reading limbs of 38 trits, two at a time. Each limb is two blocks of 16 trits and a tail of
-// 6; the blocks of both limbs go through the digit arithmetic side by side, the two tails
-// share one register. Digits are the trits plus one, as above.
-
 // A constant the compiler must keep as it is: multiplications by it stay one instruction,
 // not the shifts and additions it would otherwise make of them.
 KESTROM_INLINE __m128i opaque(__m128i c) {
@@ -117,6 +110,13 @@ KESTROM_INLINE __m128i octetValues(__m128i a, __m128i b) {
 KESTROM_INLINE __m128i hexadecValues(__m128i a, __m128i b) {
     return _mm_madd_epi16(_mm_packs_epi32(a, b), _mm_set1_epi32(0x19a10001));
 }
+
+#if KESTROM_LIMB_BITS == 64
+static_assert(kLimbTrits == 38, "the limb layout below");
+
+// Reading limbs of 38 trits, two at a time. Each limb is two blocks of 16 trits and a tail of
+// 6; the blocks of both limbs go through the digit arithmetic side by side, the two tails
+// share one register. Digits are the trits plus one, as above.
 
 // [h0, h1, h2, h3] -> [h0 + 3^16 h1, h2 + 3^16 h3] in the two 64-bit lanes.
 KESTROM_INLINE __m128i lowLimbValues(__m128i h) {
@@ -248,12 +248,33 @@ KESTROM_INLINE bool readWholeLimbs(const trit* s, int full, limb* limbs) {
     }
     return digitsValid(top);
 #else
-    bool valid = true;
-    for (int j = 0; j < full; ++j) {
-        const bool ok = readTrits(s + j * kLimbTrits, kLimbTrits, limbs[j]);
-        valid = valid && ok;
+    // Four limbs of 16 trits a step, their values side by side in one register; a last one,
+    // two or three go through the same arithmetic, the lanes past them repeating the last limb.
+    using namespace sse2;
+    __m128i top = _mm_setzero_si128();
+    const __m128i bias = _mm_set1_epi32(21523360);  // (3^16 - 1) / 2
+    int j = 0;
+    for (; j + 4 <= full; j += 4) {
+        const trit* p = s + j * kLimbTrits;
+        const __m128i q0 = quadValues(digitsKeepingTop(load16(p), top));
+        const __m128i q1 = quadValues(digitsKeepingTop(load16(p + 16), top));
+        const __m128i q2 = quadValues(digitsKeepingTop(load16(p + 32), top));
+        const __m128i q3 = quadValues(digitsKeepingTop(load16(p + 48), top));
+        const __m128i v = hexadecValues(octetValues(q0, q1), octetValues(q2, q3));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(limbs + j), _mm_sub_epi32(v, bias));
     }
-    return valid;
+    if (j < full) {
+        const trit* p = s + j * kLimbTrits;
+        const int last = full - j - 1;  // 0 ... 2
+        const __m128i q0 = quadValues(digitsKeepingTop(load16(p), top));
+        const __m128i q1 = quadValues(digitsKeepingTop(load16(p + 16 * (last >= 1 ? 1 : 0)), top));
+        const __m128i q2 = quadValues(digitsKeepingTop(load16(p + 16 * last), top));
+        alignas(16) limb v[4];
+        _mm_store_si128(reinterpret_cast<__m128i*>(v),
+                        _mm_sub_epi32(hexadecValues(octetValues(q0, q1), octetValues(q2, q2)), bias));
+        for (int i = 0; i <= last; ++i) limbs[j + i] = v[i];
+    }
+    return digitsValid(top);
 #endif
 }
 
@@ -316,7 +337,8 @@ KESTROM_INLINE void writeLimbSpilling(trit* s, limb v) {
 #if KESTROM_LIMB_BITS == 64
     writeLimb38<false>(s, v);
 #else
-    writeTrits(s, kLimbTrits, v);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(s),
+                     sse2::spread16(static_cast<ulimb>(v) + 21523360u));  // + (3^16 - 1) / 2
 #endif
 }
 
@@ -327,7 +349,11 @@ KESTROM_INLINE void writeWholeLimbs(trit* s, int full, const limb* limbs) {
     for (int j = 0; j + 1 < full; ++j) writeLimb38<false>(s + j * kLimbTrits, limbs[j]);
     writeLimb38<true>(s + (full - 1) * kLimbTrits, limbs[full - 1]);
 #else
-    for (int j = 0; j < full; ++j) writeTrits(s + j * kLimbTrits, kLimbTrits, limbs[j]);
+    // Each limb's sixteen trits straight from the register they are spread in.
+    for (int j = 0; j < full; ++j) {
+        const ulimb u = static_cast<ulimb>(limbs[j]) + 21523360u;  // (3^16 - 1) / 2
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(s + j * kLimbTrits), sse2::spread16(u));
+    }
 #endif
 }
 
