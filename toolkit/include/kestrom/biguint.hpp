@@ -9,6 +9,10 @@
 #ifndef KESTROM_BIGUINT_HPP
 #define KESTROM_BIGUINT_HPP
 
+#if (defined(_MSVC_LANG) ? _MSVC_LANG : __cplusplus) < 201703L
+#error "kestrom's toolkit needs C++17 or later: compile with -std=c++17 (or newer), or link Kestrom::toolkit in CMake"
+#endif
+
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -145,6 +149,35 @@ public:
         return *this;
     }
     friend BigUint operator<<(BigUint a, std::size_t bits) { return a <<= bits; }
+
+    /// Division by 2^bits, rounding down.
+    BigUint& operator>>=(std::size_t bits) {
+        const std::size_t whole = bits / 32, part = bits % 32;
+        if (whole >= limbs_.size()) {
+            limbs_.clear();
+            return *this;
+        }
+        limbs_.erase(limbs_.begin(), limbs_.begin() + static_cast<std::ptrdiff_t>(whole));
+        if (part != 0) {
+            for (std::size_t i = 0; i < limbs_.size(); ++i) {
+                limbs_[i] >>= part;
+                if (i + 1 < limbs_.size()) limbs_[i] |= limbs_[i + 1] << (32 - part);
+            }
+        }
+        trim();
+        return *this;
+    }
+    friend BigUint operator>>(BigUint a, std::size_t bits) { return a >>= bits; }
+
+    /// The low `bits` bits: the remainder of division by 2^bits.
+    BigUint low(std::size_t bits) const {
+        BigUint r;
+        const std::size_t whole = bits / 32, part = bits % 32;
+        r.limbs_.assign(limbs_.begin(), limbs_.begin() + static_cast<std::ptrdiff_t>(std::min(whole + (part != 0 ? 1 : 0), limbs_.size())));
+        if (part != 0 && whole < r.limbs_.size()) r.limbs_[whole] &= (std::uint32_t{1} << part) - 1;
+        r.trim();
+        return r;
+    }
 
     // Quotient and remainder of n / d by shift and subtract; the cost is the number of
     // quotient bits times the size of n, so a small quotient of huge operands is cheap.

@@ -7,6 +7,10 @@
 #ifndef KESTROM_RATIONAL_HPP
 #define KESTROM_RATIONAL_HPP
 
+#if (defined(_MSVC_LANG) ? _MSVC_LANG : __cplusplus) < 201703L
+#error "kestrom's toolkit needs C++17 or later: compile with -std=c++17 (or newer), or link Kestrom::toolkit in CMake"
+#endif
+
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -93,6 +97,12 @@ struct Rational {
         const int half = compare(r << 1, m);
         if (half > 0 || (half == 0 && (q.low64() & 1) != 0)) q += BigUint(1);
         if (exact != nullptr) *exact = r.isZero();
+        return decimalText(negative, q, d, digits);
+    }
+
+    /// The text of q * 10^(d - digits + 1), where q has `digits` digits, or digits + 1 when
+    /// rounding carried into a new one (q = 10^digits), laid out as toDecimal says.
+    static std::string decimalText(bool negative, const BigUint& q, long d, int digits) {
         std::string text = q.toString();
         if (static_cast<long>(text.size()) > digits) {  // rounded up to the next power of 10
             text.pop_back();
