@@ -706,11 +706,13 @@ private:
 
 }  // namespace kestrom
 
+namespace std {
 /// std::hash of a Number: equal values hash alike (Number::hash).
 template <>
-struct std::hash<kestrom::Number> {
+struct hash<kestrom::Number> {
     /// The hash of x.
     std::size_t operator()(const kestrom::Number& x) const { return x.hash(); }
 };
+}  // namespace std
 
 #endif
