@@ -51,11 +51,12 @@ set(libkestrom-dev "Multi-Arch: same"
   usr/include/kestrom/number.hpp ${lib}/libkestrom.so ${lib}/libbrennic.so
   ${lib}/cmake/Kestrom/KestromConfig.cmake ${lib}/pkgconfig/kestrom.pc
   ${lib}/pkgconfig/brennic.pc ${lib}/pkgconfig/kestrom-toolkit.pc
-  usr/share/doc/libkestrom-dev/README.md usr/share/doc/libkestrom-dev/html/index.html
+  usr/share/doc/libkestrom-dev/README.md.gz usr/share/doc/libkestrom-dev/html/index.html
   usr/share/doc/libkestrom-dev/html/number_8hpp.html
   usr/share/doc/libkestrom-dev/examples/toolkit.cpp usr/share/doc/libkestrom-dev/examples/raw_api.cpp)
-# A program built against 0.1.0 needs at least that version of the library (symbols files).
-set(kestrom-tools "Depends: libbrennic0 (>= ${VERSION}), libc6"
+# A program needs at least the version that introduced the names it calls: 0.1.0 for every
+# name exported today (the symbols files).
+set(kestrom-tools "Depends: libbrennic0 (>= 0.1.0), libc6"
   usr/bin/tcalc usr/share/man/man1/tcalc.1.gz)
 set(root ${WORK_DIR}/root)
 foreach(pkg IN ITEMS libkestrom0 libbrennic0 libkestrom-dev kestrom-tools)

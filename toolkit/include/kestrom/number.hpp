@@ -1,52 +1,55 @@
 // SPDX-License-Identifier: MIT
-// kestrom/number.hpp: a ternary float as a value, on top of the exported kestrom operations.
-//
-//   kestrom::Format f{6, 27};                         // expLen 6, mantLen 27
-//   kestrom::Number a = kestrom::Number::fromInt(2, f);
-//   kestrom::Number b = *kestrom::Number::fromText("1/3", f);
-//   kestrom::Number c = a / b - b;                    // operands are never changed
-//   c.toText();     // "17/3"        exact value
-//   c.toTrits();    // "0.+-0-0000... * 3^3"
-//   c.toDecimal(14) // "5.6666666666667"
-//
-// A Number owns its exponent and mantissa strings (each with its guard) and is always
-// normalized or zero, with zero guards, so it can be handed to the library as it is. Every
-// operation copies its operands and hands the library freshly sized, all-zero result and
-// scratch buffers; the library's own results are kept as they are (the toolkit does not round
-// or correct them).
-//
-// A result whose value means nothing is marked (fault(), meaningless()): a quotient by zero,
-// a NaN converted, operands of different formats, an operation whose exponent left the
-// range. The mark travels: every result computed from a marked operand is marked. A marked
-// number prints as what it is ("undefined (division by zero)", "overflow"), converts to a
-// NaN double and compares unordered, like a NaN; its trits stay what the library gave and
-// are still there to read (exponentTrits, mantissaTrits, toTrits).
-//
-// Flags are sticky: a result carries its operands' flags and adds its own.
-//   overflow / underflow  the exponent left its range, upwards or downwards. After an
-//       operation that is the library's carry into the exponent's guard trit; the toolkit
-//       clears the guard and keeps the wrapped exponent, so the value is meaningless. A
-//       conversion that meets a magnitude too large to hold saturates to the largest number
-//       of that sign; one that meets a non-zero magnitude below the range gives the nearest
-//       of zero and the smallest number.
-//   divisionByZero  the divisor was zero; the value is what the library returns for it
-//       (finite and meaningless; 0/0 gives zero).
-//   invalid  a NaN was converted (the value is zero), the format was out of range (it was
-//       clamped), or two operands of different formats met (the value is zero).
-//
-// Rounding: conversions from integers, doubles and text round the exact value to the nearest
-// ternary float; exact ties (possible only for values with an even denominator, such as 1/2
-// when its two neighbours are equally far, or halfway between the top of one exponent and
-// the bottom of the next) go away from zero. Back to double: nearest, ties to even.
-// Conversions from text, integers and doubles and to decimals are correctly rounded at every
-// format and take about the same time at any exponent: moderate exponents use exact powers
-// of 3 and 10, large ones estimates good to a few more bits than the result needs (see
-// estimate.hpp), and exponents beyond the format's range are decided from the magnitudes
-// alone. Only toText and toRational, exact by definition, grow with the exponent (3^e has
-// 1.6 e bits).
-//
-// Header-only; needs C++17, the kestrom library and the standard library, nothing else.
-// The target Kestrom::toolkit carries all three.
+/// @file kestrom/number.hpp
+/// kestrom/number.hpp: a ternary float as a value, on top of the exported kestrom operations.
+///
+/// @code
+///   kestrom::Format f{6, 27};                         // expLen 6, mantLen 27
+///   kestrom::Number a = kestrom::Number::fromInt(2, f);
+///   kestrom::Number b = *kestrom::Number::fromText("1/3", f);
+///   kestrom::Number c = a / b - b;                    // operands are never changed
+///   c.toText();     // "17/3"        exact value
+///   c.toTrits();    // "0.+-0-0000... * 3^3"
+///   c.toDecimal(14) // "5.6666666666667"
+/// @endcode
+///
+/// A Number owns its exponent and mantissa strings (each with its guard) and is always
+/// normalized or zero, with zero guards, so it can be handed to the library as it is. Every
+/// operation copies its operands and hands the library freshly sized, all-zero result and
+/// scratch buffers; the library's own results are kept as they are (the toolkit does not round
+/// or correct them).
+///
+/// A result whose value means nothing is marked (fault(), meaningless()): a quotient by zero,
+/// a NaN converted, operands of different formats, an operation whose exponent left the
+/// range. The mark travels: every result computed from a marked operand is marked. A marked
+/// number prints as what it is ("undefined (division by zero)", "overflow"), converts to a
+/// NaN double and compares unordered, like a NaN; its trits stay what the library gave and
+/// are still there to read (exponentTrits, mantissaTrits, toTrits).
+///
+/// Flags are sticky: a result carries its operands' flags and adds its own.
+///   overflow / underflow  the exponent left its range, upwards or downwards. After an
+///       operation that is the library's carry into the exponent's guard trit; the toolkit
+///       clears the guard and keeps the wrapped exponent, so the value is meaningless. A
+///       conversion that meets a magnitude too large to hold saturates to the largest number
+///       of that sign; one that meets a non-zero magnitude below the range gives the nearest
+///       of zero and the smallest number.
+///   divisionByZero  the divisor was zero; the value is what the library returns for it
+///       (finite and meaningless; 0/0 gives zero).
+///   invalid  a NaN was converted (the value is zero), the format was out of range (it was
+///       clamped), or two operands of different formats met (the value is zero).
+///
+/// Rounding: conversions from integers, doubles and text round the exact value to the nearest
+/// ternary float; exact ties (possible only for values with an even denominator, such as 1/2
+/// when its two neighbours are equally far, or halfway between the top of one exponent and
+/// the bottom of the next) go away from zero. Back to double: nearest, ties to even.
+/// Conversions from text, integers and doubles and to decimals are correctly rounded at every
+/// format and take about the same time at any exponent: moderate exponents use exact powers
+/// of 3 and 10, large ones estimates good to a few more bits than the result needs (see
+/// estimate.hpp), and exponents beyond the format's range are decided from the magnitudes
+/// alone. Only toText and toRational, exact by definition, grow with the exponent (3^e has
+/// 1.6 e bits).
+///
+/// Header-only; needs C++17, the kestrom library and the standard library, nothing else.
+/// The target Kestrom::toolkit carries all three.
 #ifndef KESTROM_NUMBER_HPP
 #define KESTROM_NUMBER_HPP
 
@@ -424,8 +427,8 @@ public:
 
 private:
     static constexpr int kUnordered = 2;
-    // Exponents up to this size in trits are converted with exact powers; larger ones with
-    // estimates. 3^2000 has 3170 bits, cheap; 10^400 likewise.
+    /// Exponents up to this size in trits are converted with exact powers; larger ones with
+    /// estimates. 3^2000 has 3170 bits, cheap; 10^400 likewise.
     static constexpr std::int64_t kExactTrits = 2000, kExactDecades = 400;
     static constexpr std::size_t kMaxEstimateBits = std::size_t{1} << 20;
     static constexpr double kLog2of3 = 1.5849625007211562, kLog2of10 = 3.3219280948873622,
@@ -433,7 +436,8 @@ private:
 
     template <class I>
     static Number fromInteger(I v, Format format) {
-        const bool negative = v < 0;
+        bool negative = false;
+        if constexpr (std::is_signed_v<I>) negative = v < 0;
         std::uint64_t magnitude = static_cast<std::uint64_t>(v);
         if (negative) magnitude = 0 - magnitude;
         return nearest(negative, magnitude, 1, 0, format);
@@ -457,8 +461,8 @@ private:
         return true;
     }
 
-    // |mantissa| without its trailing zero trits into m; gives k with |value| = m * 3^k.
-    // Needs a non-zero number.
+    /// |mantissa| without its trailing zero trits into m; gives k with |value| = m * 3^k.
+    /// Needs a non-zero number.
     std::int64_t scaledMantissa(BigUint& m) const {
         const int n = format_.mantLen;
         int low = 0;  // trailing zero trits: the mantissa is divisible by 3^low
@@ -473,7 +477,7 @@ private:
         return exponent() - n + low;
     }
 
-    // Balanced trits of v, least significant first, into `count` positions of `out`.
+    /// Balanced trits of v, least significant first, into `count` positions of `out`.
     static void writeInt(Trits& out, int count, std::int64_t v) {
         for (int i = 0; i < count; ++i) {
             std::int64_t r = v % 3;
@@ -484,7 +488,7 @@ private:
         }
     }
 
-    // The largest magnitude of the given sign.
+    /// The largest magnitude of the given sign.
     static Number saturated(bool negative, unsigned flag, Format format) {
         Number r(format);
         for (int i = 0; i < r.format_.mantLen; ++i) r.mant_[static_cast<std::size_t>(i)] = negative ? -1 : 1;
@@ -493,7 +497,7 @@ private:
         return r;
     }
 
-    // The smallest magnitude of the given sign: mantissa +1 -1 -1 ... -1, exponent -max.
+    /// The smallest magnitude of the given sign: mantissa +1 -1 -1 ... -1, exponent -max.
     static Number smallest(bool negative, Format format) {
         Number r(format);
         const int n = r.format_.mantLen;
@@ -502,7 +506,7 @@ private:
         return r;
     }
 
-    // The number (negative ? -mant : mant) * 3^(e - mantLen); mant has mantLen balanced trits.
+    /// The number (negative ? -mant : mant) * 3^(e - mantLen); mant has mantLen balanced trits.
     static Number fromMantissa(bool negative, BigUint mant, std::int64_t e, Format format) {
         Number r(format);
         for (int i = 0; i < r.format_.mantLen; ++i) {
@@ -517,14 +521,14 @@ private:
         return r;
     }
 
-    // Sign of 2 * num/den - 3^e.
+    /// Sign of 2 * num/den - 3^e.
     static int compareTwiceWithPowerOf3(const BigUint& num, const BigUint& den, std::int64_t e) {
         const BigUint power = BigUint::powerOf(3, static_cast<std::uint64_t>(e < 0 ? -e : e));
         const BigUint twice = num << 1;
         return e >= 0 ? compare(twice, den * power) : compare(twice * power, den);
     }
 
-    // The ternary float nearest to (negative ? -1 : 1) * num/den * 10^exp10.
+    /// The ternary float nearest to (negative ? -1 : 1) * num/den * 10^exp10.
     static Number nearest(bool negative, const BigUint& num, const BigUint& den, std::int64_t exp10, Format format) {
         Number r(format);
         if (num.isZero()) return r;
@@ -547,7 +551,7 @@ private:
         return nearestExact(negative, num, den, exp10, format);  // a tie or a near one
     }
 
-    // nearest() from estimates of `bits` bits; nothing when they are too close to call.
+    /// nearest() from estimates of `bits` bits; nothing when they are too close to call.
     static std::optional<Number> nearestEstimated(bool negative, const BigUint& num, const BigUint& den,
                                                   std::int64_t exp10, double log3, std::size_t bits, Format format) {
         const Format f = clamped(format);
@@ -588,7 +592,7 @@ private:
         return fromMantissa(negative, mant, e, format);
     }
 
-    // nearest() with exact powers of 3 and 10.
+    /// nearest() with exact powers of 3 and 10.
     static Number nearestExact(bool negative, const BigUint& num0, const BigUint& den0, std::int64_t exp10, Format format) {
         Number r(format);
         const Format f = r.format_;
@@ -634,7 +638,7 @@ private:
         return fromMantissa(negative, mant, e, format);
     }
 
-    // a op b through the library, on copies of the operands and fresh all-zero buffers.
+    /// a op b through the library, on copies of the operands and fresh all-zero buffers.
     Number combine(const Number& b, char op) const {
         Number r(format_);
         r.flags_ = flags_ | b.flags_;
@@ -679,9 +683,9 @@ private:
         return r;
     }
 
-    // -1, 0 or +1 as a is below, equal to or above b; kUnordered when either is meaningless.
-    // Normalized numbers order by exponent first, then by their trits from the top, whatever
-    // their lengths (a shorter mantissa reads as zeros below its end).
+    /// -1, 0 or +1 as a is below, equal to or above b; kUnordered when either is meaningless.
+    /// Normalized numbers order by exponent first, then by their trits from the top, whatever
+    /// their lengths (a shorter mantissa reads as zeros below its end).
     int compareTo(const Number& b) const {
         if (meaningless() || b.meaningless()) return kUnordered;
         if (sign() != b.sign()) return sign() < b.sign() ? -1 : 1;
