@@ -160,6 +160,12 @@ TEST(NumberConversion, TiesGoAwayFromZero) {
         {"0.5", "364/729"},         // 1/2 itself is nearer 364/729 than 366/729
     };
     for (const auto& c : cases) EXPECT_EQ(Number::fromText(c.text, f)->toText(), c.expected) << c.text;
+    // the same tie, 200.5, with a decimal exponent large enough for estimates, which cannot
+    // settle a tie and leave it to exact powers
+    const std::string tie = "2005" + std::string(400, '0') + "e-401";
+    EXPECT_EQ(Number::fromText(tie, f)->toText(), "201");
+    EXPECT_EQ(Number::fromText("-" + tie, f)->toText(), "-201");
+    EXPECT_EQ(Number::fromText("2004999" + std::string(400, '0') + "e-404", f)->toText(), "200");
 }
 
 TEST(NumberConversion, TextParsing) {

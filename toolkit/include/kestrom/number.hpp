@@ -312,7 +312,8 @@ public:
         BigUint m;
         const std::int64_t k = scaledMantissa(m);
         const double log10 = (log2Of(m) + static_cast<double>(k) * kLog2of3) * kLog10of2;
-        for (std::size_t bits = static_cast<std::size_t>(digits) * 4 + 64; bits <= kMaxEstimateBits; bits *= 2) {
+        const std::size_t first = static_cast<std::size_t>(digits) * 4 + 64;
+        for (std::size_t bits = first; bits <= first * kEstimateRetries; bits *= 2) {
             long d = static_cast<long>(std::floor(log10));
             for (int step = 0; step < 4; ++step) {
                 const Estimate y = estimate(m, BigUint(1), k, digits - 1 - d, bits);
@@ -430,7 +431,9 @@ private:
     /// Exponents up to this size in trits are converted with exact powers; larger ones with
     /// estimates. 3^2000 has 3170 bits, cheap; 10^400 likewise.
     static constexpr std::int64_t kExactTrits = 2000, kExactDecades = 400;
-    static constexpr std::size_t kMaxEstimateBits = std::size_t{1} << 20;
+    // Estimates are tried with 1, 2, 4 and 8 times the bits first asked for; a value still too
+    // close to a threshold (an exact tie, possible only for long inputs) is then done exactly.
+    static constexpr std::size_t kEstimateRetries = 8;
     static constexpr double kLog2of3 = 1.5849625007211562, kLog2of10 = 3.3219280948873622,
                             kLog10of2 = 0.30102999566398120;
 
@@ -541,10 +544,11 @@ private:
             r.flags_ |= Flag::underflow;
             return r;
         }
-        if (exp10 <= kExactDecades && exp10 >= -kExactDecades && std::fabs(log3) <= static_cast<double>(kExactTrits))
-            return nearestExact(negative, num, den, exp10, format);
+        // Exact powers cost what the input's own digits cost, unless the decimal exponent is
+        // large; the input's digits bound the rest (100 of them give at most 10^100).
+        if (exp10 <= kExactDecades && exp10 >= -kExactDecades) return nearestExact(negative, num, den, exp10, format);
         const std::size_t first = static_cast<std::size_t>(r.format_.mantLen) * 8 / 5 + 64;
-        for (std::size_t bits = first; bits <= kMaxEstimateBits; bits *= 2) {
+        for (std::size_t bits = first; bits <= first * kEstimateRetries; bits *= 2) {
             const std::optional<Number> x = nearestEstimated(negative, num, den, exp10, log3, bits, format);
             if (x) return *x;
         }
