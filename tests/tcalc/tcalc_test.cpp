@@ -195,6 +195,11 @@ TEST(Tcalc, MeaninglessResultsTravelAndSetTheExitStatus) {
     const int in = open(path, O_RDONLY);
     EXPECT_EQ(drain(in), "1\ntcalc: warning: line 2, column 2: division by zero; the library returns -8, which means nothing\n"
                          "undefined (division by zero)\n2\n");
+    const std::string lanes = std::string("'") + TCALC_PATH + "' --lanes '1,1,1,1 / 1,0,1,1' >" + path + " 2>&1";
+    EXPECT_EQ(WEXITSTATUS(std::system(lanes.c_str())), 0);
+    const int lanesIn = open(path, O_RDONLY);
+    EXPECT_EQ(drain(lanesIn), "1,1,1,1 / 1,0,1,1\ntcalc: warning: column 9: division by zero in lane 1: 1 / 0 = inf\n"
+                              "  lanes    1, inf, 1, 1\n");
     unlink(path);
 }
 

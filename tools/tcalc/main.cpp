@@ -346,17 +346,17 @@ int exitStatus(bool malformed, bool meaningless) {
 
 int runLanes(const std::string& text, Output output, bool verbose) {
     const tcalc::LaneEvaluation e = tcalc::evaluateLanes(text, verbose);
+    if (e.ok && output == Output::full) std::cout << text << "\n" << std::flush;  // the warnings under it
     for (const auto& w : e.warnings) std::cerr << "tcalc: warning: " << where(0, w.column) << ": " << w.message << "\n";
     if (!e.ok) {
         std::cerr << "tcalc: error: " << where(0, e.error.column) << ": " << e.error.message << "\n";
         return kExitBadExpression;
     }
-    if (output == Output::full) std::cout << text << "\n  lanes    ";
+    if (output == Output::full) std::cout << "  lanes    ";
     for (int lane = 0; lane < 4; ++lane) std::cout << (lane > 0 ? ", " : "") << tcalc::laneText(e.result[lane]);
     std::cout << "\n";
     return kExitOk;
 }
-
 
 // Expressions from a pipe or file, one a line, without a prompt; blank lines and lines
 // starting with '#' are skipped; quit and exit stop.
