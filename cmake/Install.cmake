@@ -67,11 +67,11 @@ else()
       set(KESTROM_PC_DESCRIPTION
         "Lane-wise arithmetic on four IEEE 754 binary32 values with SSE")
     else()
-      # Header-only: the library comes from kestrom.pc; the headers need C++17.
-      set(KESTROM_PC_DESCRIPTION "Ternary floats as C++17 values, on top of kestrom")
+      # Header-only: the library comes from kestrom.pc. The headers need C++17 or later,
+      # which the compiler is told by its user: a -std flag here would override a newer one.
+      set(KESTROM_PC_DESCRIPTION "Ternary floats as C++ values (needs C++17 or later), on top of kestrom")
       set(KESTROM_PC_REQUIRES "kestrom = ${PROJECT_VERSION}")
       set(KESTROM_PC_LIBS "")
-      set(KESTROM_PC_CFLAGS "-I\${includedir} -std=c++17")
     endif()
     configure_file(${CMAKE_CURRENT_LIST_DIR}/library.pc.in ${PROJECT_BINARY_DIR}/${pc}.pc @ONLY)
     install(FILES ${PROJECT_BINARY_DIR}/${pc}.pc DESTINATION ${pc_dir} COMPONENT development)

@@ -16,4 +16,4 @@ from .number import Flag, Format, Number, Trits
 from ._loading import LibraryNotFoundError
 
 __all__ = ["Flag", "Format", "LibraryNotFoundError", "Number", "Trits"]
-__version__ = "0.1.0"
+__version__ = "0.2.0"

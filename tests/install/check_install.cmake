@@ -60,19 +60,41 @@ elseif(MODE STREQUAL "pkg-config")
   endfunction()
   flags_of(raw kestrom brennic)
   flags_of(toolkit kestrom-toolkit)
+  # Include and link flags only: a language standard there would override the user's.
+  if(toolkit MATCHES "-std")
+    message(FATAL_ERROR "kestrom-toolkit.pc sets the language standard: ${toolkit}")
+  endif()
   set(warnings -Wall -Wextra -Wpedantic -Werror)
+  # As the README links: with a run path to the install tree, no LD_LIBRARY_PATH.
+  set(rpath -Wl,-rpath,${prefix}/${LIBDIR})
   run(${CXX} -std=c++11 ${warnings} ${CONSUMER_DIR}/consumer.cpp
-    -DKESTROM_EXPECTED_VERSION_STRING="${VERSION}" ${raw} -o ${bin}/consumer)
-  run(${CXX} -std=c++11 ${EXAMPLES_DIR}/raw_api.cpp ${raw} -o ${bin}/raw_api)
-  # The consumer asks for C++14; the flags of kestrom-toolkit.pc must be enough.
-  run(${CXX} -std=c++14 ${warnings} ${EXAMPLES_DIR}/toolkit.cpp ${toolkit} -o ${bin}/toolkit)
-  set(ENV{LD_LIBRARY_PATH} ${prefix}/${LIBDIR})
+    -DKESTROM_EXPECTED_VERSION_STRING="${VERSION}" ${raw} ${rpath} -o ${bin}/consumer)
+  run(${CXX} -std=c++11 ${EXAMPLES_DIR}/raw_api.cpp ${raw} ${rpath} -o ${bin}/raw_api)
+  run(${CXX} -std=c++17 ${warnings} ${EXAMPLES_DIR}/toolkit.cpp ${toolkit} ${rpath} -o ${bin}/toolkit)
+  # The user's standard stays the user's; below C++17 the header says what to do.
+  file(WRITE ${WORK_DIR}/standard.cpp "#include <kestrom/number.hpp>\nstatic_assert(__cplusplus == 202002L, \"C++20 was asked for\");\nint main() {}\n")
+  run(${CXX} -std=c++20 ${warnings} -c ${WORK_DIR}/standard.cpp ${toolkit} -o ${WORK_DIR}/standard.o)
+  execute_process(COMMAND ${CXX} -std=c++14 -c ${EXAMPLES_DIR}/toolkit.cpp ${toolkit} -o ${WORK_DIR}/old.o
+    RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
+  if(status EQUAL 0 OR NOT out MATCHES "needs C\\+\\+17 or later: compile with -std=c\\+\\+17")
+    message(FATAL_ERROR "the toolkit compiled below C++17 without saying what it needs (${status}):\n${out}")
+  endif()
 else()
   message(FATAL_ERROR "MODE must be find_package or pkg-config, not '${MODE}'")
 endif()
 
+unset(ENV{LD_LIBRARY_PATH})
 run(${bin}/consumer)
 message(STATUS "${MODE}: ${run_output}")
+
+# The installed tcalc finds the installed libraries by itself.
+if(MODE STREQUAL "find_package")
+  run(${prefix}/bin/tcalc --format value 1+1)
+  if(NOT run_output STREQUAL "2\n")
+    message(FATAL_ERROR "the installed tcalc printed '${run_output}' for 1+1")
+  endif()
+  message(STATUS "the installed tcalc runs without LD_LIBRARY_PATH")
+endif()
 # What the README's examples print, as their comments say.
 foreach(example IN ITEMS raw_api toolkit)
   if(example STREQUAL "raw_api")

@@ -17,7 +17,10 @@ set(src ${WORK_DIR}/kestrom-${VERSION})
 file(COPY ${SOURCE_DIR}/ DESTINATION ${src}
   REGEX "^${SOURCE_DIR}/(build|\\.git)$" EXCLUDE)
 
-set(ENV{DEB_BUILD_OPTIONS} "parallel=2")
+# With the nocheck profile: the Build-Depends without the test-only ones must be enough (the
+# unit tests the package build would run are run by the suite itself).
+set(ENV{DEB_BUILD_OPTIONS} "parallel=2 nocheck")
+set(ENV{DEB_BUILD_PROFILES} "nocheck")
 execute_process(COMMAND dpkg-buildpackage -b -us -uc WORKING_DIRECTORY ${src}
   RESULT_VARIABLE status OUTPUT_FILE ${WORK_DIR}/build.log ERROR_FILE ${WORK_DIR}/build.log)
 if(NOT status EQUAL 0)
@@ -47,9 +50,13 @@ set(libkestrom-dev "Multi-Arch: same"
   usr/include/kestrom.h usr/include/brennic.h usr/include/kestrom/version.h
   usr/include/kestrom/number.hpp ${lib}/libkestrom.so ${lib}/libbrennic.so
   ${lib}/cmake/Kestrom/KestromConfig.cmake ${lib}/pkgconfig/kestrom.pc
-  ${lib}/pkgconfig/brennic.pc ${lib}/pkgconfig/kestrom-toolkit.pc)
-# A program built against 0.1.0 needs at least that version of the library (symbols files).
-set(kestrom-tools "Depends: libbrennic0 (>= ${VERSION}), libc6"
+  ${lib}/pkgconfig/brennic.pc ${lib}/pkgconfig/kestrom-toolkit.pc
+  usr/share/doc/libkestrom-dev/README.md.gz usr/share/doc/libkestrom-dev/html/index.html
+  usr/share/doc/libkestrom-dev/html/number_8hpp.html
+  usr/share/doc/libkestrom-dev/examples/toolkit.cpp usr/share/doc/libkestrom-dev/examples/raw_api.cpp)
+# A program needs at least the version that introduced the names it calls: 0.1.0 for every
+# name exported today (the symbols files).
+set(kestrom-tools "Depends: libbrennic0 (>= 0.1.0), libc6"
   usr/bin/tcalc usr/share/man/man1/tcalc.1.gz)
 set(root ${WORK_DIR}/root)
 foreach(pkg IN ITEMS libkestrom0 libbrennic0 libkestrom-dev kestrom-tools)
@@ -70,6 +77,9 @@ foreach(pkg IN ITEMS libkestrom0 libbrennic0 libkestrom-dev kestrom-tools)
     endif()
   endforeach()
   string(REGEX MATCH "\nDepends: [^\n]*" depends "${fields}")
+  if(pkg STREQUAL "kestrom-tools" AND NOT depends MATCHES "libedit2")
+    message(FATAL_ERROR "tcalc was built without line editing:${depends}")
+  endif()
   message(STATUS "${pkg}: as expected;${depends}")
   run(dpkg-deb -x ${deb} ${root})
 endforeach()

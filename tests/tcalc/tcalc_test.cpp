@@ -107,8 +107,8 @@ TEST(Tcalc, ErrorsNameThePosition) {
         {{"1 + 2)"}, 1, "tcalc: error: column 6: unmatched ')'\n"},
         {{"2 (3)"}, 1, "tcalc: error: column 3: expected an operator (+ - * / ^) before '('\n"},
         {{"1.2.3"}, 1, "tcalc: error: column 4: a number has only one decimal point\n"},
-        {{"2 % 3"}, 1, "tcalc: error: column 3: unexpected '%'; tcalc knows numbers, names, + - * / ^ = and parentheses\n"},
-        {{"2x"}, 1, "tcalc: error: column 2: unexpected 'x' after a number; tcalc knows numbers, names, + - * / ^ = and parentheses\n"},
+        {{"2 % 3"}, 1, "tcalc: error: column 3: unexpected '%'; tcalc knows numbers, names, + - * / ^ = < > ! ; and parentheses\n"},
+        {{"2x"}, 1, "tcalc: error: column 2: unexpected 'x' after a number; tcalc knows numbers, names, + - * / ^ = < > ! ; and parentheses\n"},
         {{"x * y"}, 1, "tcalc: error: column 1: unknown name 'x' (give it a value first: x = ...)\n"},
         {{"1 + ans"}, 1, "tcalc: error: column 5: 'ans' has no value yet: it is the result of the previous line\n"},
         {{"ans = 2"}, 1, "tcalc: error: column 1: 'ans' is always the previous result; choose another name\n"},
@@ -132,8 +132,8 @@ TEST(Tcalc, ErrorsNameThePosition) {
         {{"--exp=x", "1"}, 2, "tcalc: error: --exp needs a whole number, got 'x' (see tcalc --help)\n"},
         {{"--mant"}, 2, "tcalc: error: --mant needs a value (see tcalc --help)\n"},
         {{"--frobnicate"}, 2, "tcalc: error: unknown option '--frobnicate' (see tcalc --help)\n"},
-        {{"--lanes", "1,2,3 + 4,5,6,7"}, 1, "tcalc: error: column 7: expected ',' and lane 4 of the left vector, found '+' (a vector is four numbers separated by commas)\n"},
-        {{"--lanes", "1,2,3,4 + 5,6,7,x"}, 1, "tcalc: error: column 17: lane 4 of the right vector is 'x'; a lane is a number, inf or nan\n"},
+        {{"--lanes", "1,2,3 + 4,5,6,7"}, 1, "tcalc: error: column 7: expected ',' and lane 3 of the left vector, found '+' (a vector is four numbers separated by commas)\n"},
+        {{"--lanes", "1,2,3,4 + 5,6,7,x"}, 1, "tcalc: error: column 17: lane 3 of the right vector is 'x'; a lane is a number, inf or nan\n"},
         {{"--lanes", "1,2,3,4 % 5,6,7,8"}, 1, "tcalc: error: column 9: expected an operator (+ - * /) after the four lanes of the left vector, found '%'\n"},
     };
     for (const auto& c : cases) {
@@ -144,39 +144,90 @@ TEST(Tcalc, ErrorsNameThePosition) {
     }
 }
 
-TEST(Tcalc, WarningsAreShownAndTheResultStillPrinted) {
+TEST(Tcalc, WarningsAreShownAndMeaninglessResultsSaySo) {
+    const std::string dz = "undefined (division by zero)\n";
     const struct {
         std::vector<std::string> args;
         std::string warning, exact;
+        int status;
     } cases[] = {
-        {{"--mant", "6", "--exp", "4", "1/0"}, "tcalc: warning: column 2: division by zero; the library returns -8, which means nothing\n", "-8"},
-        {{"--exp", "2", "--mant", "6", "40 * 40"}, "tcalc: warning: column 4: exponent overflow in '*': the result is too large for --exp 2 (exponents -4 to 4); its value is meaningless\n", ""},
-        {{"--exp", "2", "1/27/27"}, "tcalc: warning: column 5: exponent underflow in '/': the result is too small for --exp 2 (exponents -4 to 4); its value is meaningless\n", ""},
-        {{"1e-999"}, "tcalc: warning: column 1: 1e-999 is too small for --exp 6 (exponents -364 to 364); it reads as 0\n", "0"},
-        {{"--exp", "1", "--mant", "3", "1 * 1e9999999999999999999"}, "tcalc: warning: column 5: 1e9999999999999999999 is too large for --exp 1 (exponents -1 to 1); it reads as the largest number, 1.44444\n", ""},
-        {{"--exp", "2", "3 ^ 5"}, "tcalc: warning: column 3: exponent overflow in '^': the result is too large for --exp 2 (exponents -4 to 4); its value is meaningless\n", ""},
-        {{"--exp", "2", "(1/3) ** 6"}, "tcalc: warning: column 7: exponent underflow in '**': the result is too small for --exp 2 (exponents -4 to 4); its value is meaningless\n", ""},
-        {{"--mant", "6", "--exp", "4", "0 ^ -1"}, "tcalc: warning: column 3: division by zero; the library returns -8, which means nothing\n", "-8"},
+        {{"--mant", "6", "--exp", "4", "1/0"}, "tcalc: warning: column 2: division by zero; the library returns -8, which means nothing\n", dz, 3},
+        {{"--exp", "2", "--mant", "6", "40 * 40"}, "tcalc: warning: column 4: exponent overflow in '*': the result is too large for --exp 2 (exponents -4 to 4); its value is meaningless\n", "overflow\n", 3},
+        {{"--exp", "2", "1/27/27"}, "tcalc: warning: column 5: exponent underflow in '/': the result is too small for --exp 2 (exponents -4 to 4); its value is meaningless\n", "underflow\n", 3},
+        {{"1e-999"}, "tcalc: warning: column 1: 1e-999 is too small for --exp 6 (exponents -364 to 364); it reads as 0\n", "0\n", 0},
+        {{"--exp", "1", "--mant", "3", "1 * 1e9999999999999999999"}, "tcalc: warning: column 5: 1e9999999999999999999 is too large for --exp 1 (exponents -1 to 1); it reads as the largest number, 1.44444\n", "13/9\n", 0},
+        {{"--exp", "2", "3 ^ 5"}, "tcalc: warning: column 3: exponent overflow in '^': the result is too large for --exp 2 (exponents -4 to 4); its value is meaningless\n", "overflow\n", 3},
+        {{"--exp", "2", "(1/3) ** 6"}, "tcalc: warning: column 7: exponent underflow in '**': the result is too small for --exp 2 (exponents -4 to 4); its value is meaningless\n", "underflow\n", 3},
+        {{"--mant", "6", "--exp", "4", "0 ^ -1"}, "tcalc: warning: column 3: division by zero; the library returns -8, which means nothing\n", dz, 3},
+        {{"(1/0) ^ 0 + (2 < 1/0)"}, "tcalc: warning: column 3: division by zero", dz, 3},
     };
     for (const auto& c : cases) {
         const Outcome r = tcalc(c.args);
-        EXPECT_EQ(r.status, 0) << join(c.args);
+        EXPECT_EQ(r.status, c.status) << join(c.args);
         EXPECT_NE(r.err.find(c.warning), std::string::npos) << join(c.args) << "\n" << r.err;
         EXPECT_NE(r.out.find("  exact    " + c.exact), std::string::npos) << join(c.args) << "\n" << r.out;
     }
+}
+
+// A meaningless result stays so through ans and names, is shown as such in every format but
+// trits, and the exit status of the batch says so; warnings come in the order of the lines.
+TEST(Tcalc, MeaninglessResultsTravelAndSetTheExitStatus) {
+    const std::string lines = "1/0\nans + 10\n10^200\nans * 3\nx = 1/0; x - x\n2 + 2\n";
+    Outcome r = tcalc({"--format", "value"}, lines);
+    EXPECT_EQ(r.status, 3);
+    EXPECT_EQ(r.out, "undefined (division by zero)\nundefined (division by zero)\noverflow\noverflow\n"
+                     "undefined (division by zero)\nundefined (division by zero)\n4\n");
+    EXPECT_EQ(r.err, "tcalc: warning: line 1, column 2: division by zero; the library returns -8, which means nothing\n"
+                     "tcalc: warning: line 3, column 3: exponent overflow in '^': the result is too large for --exp 6 (exponents -364 to 364); its value is meaningless\n"
+                     "tcalc: warning: line 5, column 6: division by zero; the library returns -8, which means nothing\n");
+    r = tcalc({"--format", "trits", "--mant", "6", "--exp", "4"}, "1/0\n");
+    EXPECT_EQ(r.out, "0.-0+000 * 3^3\n");  // the library's own trits, -8
+    EXPECT_EQ(tcalc({"--format", "exact"}, "1/0\n1 +\n").status, 1);  // malformed wins
+    EXPECT_EQ(tcalc({"2/3"}).status, 0);
+
+    // stdout and stderr into one file: each warning right before its line's result
+    char path[] = "/tmp/tcalc_order_XXXXXX";
+    const int fd = mkstemp(path);
+    ASSERT_GE(fd, 0);
+    close(fd);
+    const std::string command = std::string("printf '1\\n1/0\\n2\\n' | '") + TCALC_PATH + "' --format value >" + path + " 2>&1";
+    EXPECT_EQ(WEXITSTATUS(std::system(command.c_str())), 3);
+    const int in = open(path, O_RDONLY);
+    EXPECT_EQ(drain(in), "1\ntcalc: warning: line 2, column 2: division by zero; the library returns -8, which means nothing\n"
+                         "undefined (division by zero)\n2\n");
+    const std::string lanes = std::string("'") + TCALC_PATH + "' --lanes '1,1,1,1 / 1,0,1,1' >" + path + " 2>&1";
+    EXPECT_EQ(WEXITSTATUS(std::system(lanes.c_str())), 0);
+    const int lanesIn = open(path, O_RDONLY);
+    EXPECT_EQ(drain(lanesIn), "1,1,1,1 / 1,0,1,1\ntcalc: warning: column 9: division by zero in lane 1: 1 / 0 = inf\n"
+                              "  lanes    1, inf, 1, 1\n");
+    unlink(path);
+}
+
+// Comparisons give 1 or 0 as bc does, below + and -; ';' separates expressions.
+TEST(Tcalc, ComparisonsAndSeveralExpressionsALine) {
+    const Outcome r = tcalc({"--format", "exact"},
+                            "1 < 2; 2 < 1; 2 <= 2; 3 > 2 + 1; 3 >= 2 + 1; 1/3 == 2/6; 1 != 1; 1 < 2 < 3\n"
+                            "x = 2; y = x * x ;; y - x; ans == 2\n"
+                            "1; 2 +; 3\n");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "1\n0\n1\n0\n1\n1\n0\n1\n2\n4\n2\n1\n1\n");
+    EXPECT_EQ(r.err, "tcalc: error: line 3, column 7: expected a number or '(' after '+', found the end of the expression\n");
+    const Outcome full = tcalc({"--mant", "6"}, "1 + 1; 2 > 1\n");
+    EXPECT_EQ(full.out, "1 + 1\n  trits    0.+-0000 * 3^2\n  exact    2\n  decimal  2\n"
+                        "2 > 1\n  trits    0.+00000 * 3^1\n  exact    1\n  decimal  1\n");
 }
 
 TEST(Tcalc, Lanes) {
     Outcome r = tcalc({"--lanes", "1,1,1,0 / 2,0,-0,4"});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, "1,1,1,0 / 2,0,-0,4\n  lanes    0.5, inf, -inf, 0\n");
-    EXPECT_EQ(r.err, "tcalc: warning: column 9: division by zero in lane 2: 1 / 0 = inf\n"
-                     "tcalc: warning: column 9: division by zero in lane 3: 1 / -0 = -inf\n");
+    EXPECT_EQ(r.err, "tcalc: warning: column 9: division by zero in lane 1: 1 / 0 = inf\n"
+                     "tcalc: warning: column 9: division by zero in lane 2: 1 / -0 = -inf\n");
     r = tcalc({"--lanes=10,20,30,40 - 1,2,3,4"});
     EXPECT_EQ(r.out, "10,20,30,40 - 1,2,3,4\n  lanes    9, 18, 27, 36\n");
     r = tcalc({"--lanes", "0.1, INF, nan, 3e38 * 3, -1, 0, 10"});
     EXPECT_EQ(r.out, "0.1, INF, nan, 3e38 * 3, -1, 0, 10\n  lanes    0.3, -inf, nan, inf\n");
-    EXPECT_EQ(r.err, "tcalc: warning: column 21: overflow in lane 4: 3e+38 * 10 = inf\n");
+    EXPECT_EQ(r.err, "tcalc: warning: column 21: overflow in lane 3: 3e+38 * 10 = inf\n");
     r = tcalc({"--format", "value", "--lanes", "1,2,3,4 - 1,1,1,1"});
     EXPECT_EQ(r.out, "0, 1, 2, 3\n");
 }
@@ -189,21 +240,21 @@ TEST(Tcalc, LanesWarnAboutTheExceptionsEachLaneRaised) {
         std::string err;  // the whole of standard error
     } cases[] = {
         {{"--lanes", "1e30,-inf,0,1 * 1e30,0,0,inf"},
-         "tcalc: warning: column 15: overflow in lane 1: 1e+30 * 1e+30 = inf\n"
-         "tcalc: warning: column 15: invalid operation in lane 2: -inf * 0 = nan\n"},
+         "tcalc: warning: column 15: overflow in lane 0: 1e+30 * 1e+30 = inf\n"
+         "tcalc: warning: column 15: invalid operation in lane 1: -inf * 0 = nan\n"},
         {{"--lanes", "0,inf,nan,1 / 0,inf,1,3"},
-         "tcalc: warning: column 13: invalid operation in lane 1: 0 / 0 = nan\n"
-         "tcalc: warning: column 13: invalid operation in lane 2: inf / inf = nan\n"},
+         "tcalc: warning: column 13: invalid operation in lane 0: 0 / 0 = nan\n"
+         "tcalc: warning: column 13: invalid operation in lane 1: inf / inf = nan\n"},
         {{"--lanes", "inf,1,-inf,3e38 - inf,nan,-inf,-3e38"},
-         "tcalc: warning: column 17: invalid operation in lane 1: inf - inf = nan\n"
-         "tcalc: warning: column 17: invalid operation in lane 3: -inf - -inf = nan\n"
-         "tcalc: warning: column 17: overflow in lane 4: 3e+38 - -3e+38 = inf\n"},
-        {{"--lanes", "-1,inf,1,2 / 0,1,-inf,1"}, "tcalc: warning: column 12: division by zero in lane 1: -1 / 0 = -inf\n"},
+         "tcalc: warning: column 17: invalid operation in lane 0: inf - inf = nan\n"
+         "tcalc: warning: column 17: invalid operation in lane 2: -inf - -inf = nan\n"
+         "tcalc: warning: column 17: overflow in lane 3: 3e+38 - -3e+38 = inf\n"},
+        {{"--lanes", "-1,inf,1,2 / 0,1,-inf,1"}, "tcalc: warning: column 12: division by zero in lane 0: -1 / 0 = -inf\n"},
         {{"--lanes", "1e-30,1,2,1 * 1e-30,3,2,0.1"}, ""},
         {{"--verbose", "--lanes", "1e-30,1,2,1 * 1e-30,3,2,0.1"},
-         "tcalc: warning: column 13: underflow in lane 1: 1e-30 * 1e-30 = 0\n"
-         "tcalc: warning: column 13: inexact result in lane 1: 1e-30 * 1e-30 = 0\n"},
-        {{"--verbose", "--lanes", "1,2,3,4 / 3,2,1,0.5"}, "tcalc: warning: column 9: inexact result in lane 1: 1 / 3 = 0.33333334\n"},
+         "tcalc: warning: column 13: underflow in lane 0: 1e-30 * 1e-30 = 0\n"
+         "tcalc: warning: column 13: inexact result in lane 0: 1e-30 * 1e-30 = 0\n"},
+        {{"--verbose", "--lanes", "1,2,3,4 / 3,2,1,0.5"}, "tcalc: warning: column 9: inexact result in lane 0: 1 / 3 = 0.33333334\n"},
         {{"--verbose", "--lanes", "1,2,3,4 + 4,3,2,1"}, ""},
     };
     for (const auto& c : cases) {
@@ -305,7 +356,8 @@ TEST(Tcalc, HelpExplainsEverything) {
     EXPECT_EQ(r.status, 0);
     for (const char* topic : {"--mant", "--exp", "--lanes", "--format", "--verbose", "--version", "default 27", "default 6",
                               "standard input", "trits", "exact", "decimal", "division by zero", "overflow", "invalid",
-                              "ans", "x ^ n", "square-and-multiply", "quit", "Exit status"})
+                              "ans", "x ^ n", "square-and-multiply", "quit", "Exit status", "Ctrl-C", "XDG_STATE_HOME",
+                              ".tcalc_history", "undefined (division by zero)", "<=", "!="})
         EXPECT_NE(r.out.find(topic), std::string::npos) << topic;
 }
 

@@ -2,7 +2,8 @@
 # SPDX-License-Identifier: MIT
 # tcalc at the prompt, as a person meets it: started in a tmux pane (a real terminal), keys
 # are typed into it and the screen is read back. Every step waits for what it expects to
-# see, up to a generous timeout, so a slow machine only makes it slower.
+# see, up to a generous timeout, so a slow machine only makes it slower. tcalc runs twice in
+# the pane, with a home of its own: the second run recalls the first one's history.
 #   terminal_test.sh TCALC EDITING   EDITING is ON when tcalc was built with libedit
 set -euo pipefail
 tcalc=$1
@@ -45,7 +46,12 @@ type_line() {
 }
 
 # The shell in the pane keeps tcalc's exit status, which tmux does not always learn.
-tm -f "$dir/tmux.conf" new-session -d -s tcalc -x 100 -y 50 "'$tcalc'; echo \$? >'$dir/status'"
+# A history file longer than the limit, which tcalc cuts to its last 1000 lines.
+mkdir -p "$dir/state/tcalc"
+{ echo _HiStOrY_V2_; seq 1 1200; } >"$dir/state/tcalc/history"
+run="env HOME='$dir/home' XDG_STATE_HOME='$dir/state' '$tcalc'"
+tm -f "$dir/tmux.conf" new-session -d -s tcalc -x 100 -y 50 \
+    "$run; echo \$? >'$dir/status'; $run; echo \$? >'$dir/status2'"
 expect 'help for help, quit to leave'
 expect 'tcalc> '
 
@@ -78,17 +84,41 @@ expect 'tcalc> x2_'
 type_line -l ' / 8' \; send-keys -t tcalc Enter
 expect '  exact    125'
 
+# Ctrl-C drops the line being typed and prompts again; the names stay.
+type_line -l '1 + 2 * ' \; send-keys -t tcalc C-c
+type_line -l 'x2_ - 958' \; send-keys -t tcalc Enter
+expect '  exact    42'
+
+wait_status() {
+    local deadline=$((SECONDS + timeout))
+    until [ -s "$1" ]; do
+        if [ $SECONDS -ge $deadline ]; then
+            echo "FAIL: tcalc did not exit within ${timeout} s after quit:"
+            screen
+            exit 1
+        fi
+        sleep 0.1
+    done
+    status=$(cat "$1")
+    [ "$status" = 0 ] || { echo "FAIL: tcalc exited with status $status after quit"; screen; exit 1; }
+}
+
 tm send-keys -t tcalc -l 'quit'
 tm send-keys -t tcalc Enter
-deadline=$((SECONDS + timeout))
-until [ -s "$dir/status" ]; do
-    if [ $SECONDS -ge $deadline ]; then
-        echo "FAIL: tcalc did not exit within ${timeout} s after quit:"
-        screen
-        exit 1
-    fi
-    sleep 0.1
-done
-status=$(cat "$dir/status")
-[ "$status" = 0 ] || { echo "FAIL: tcalc exited with status $status after quit"; screen; exit 1; }
-echo "tcalc at the prompt: expressions, history, names, ans, an error and quit all behaved"
+wait_status "$dir/status"
+history=$dir/state/tcalc/history
+grep -qx 'x2_\\040-\\040958' "$history" || { echo "FAIL: $history lacks the last line:"; cat "$history"; exit 1; }
+grep -q '1\\040+\\0402' "$history" && { echo "FAIL: the line dropped by Ctrl-C is in $history"; exit 1; }
+lines=$(wc -l <"$history")
+[ "$lines" -le 1001 ] || { echo "FAIL: $history has $lines lines, more than the 1000 kept"; exit 1; }
+
+# The second run: the up arrow goes back through the first run's lines.
+prompts=$((prompts + 1))
+expect 'tcalc> ' "$prompts"
+tm send-keys -t tcalc Up Up
+expect 'tcalc> x2_ - 958' 2
+tm send-keys -t tcalc C-u
+tm send-keys -t tcalc -l 'quit'
+tm send-keys -t tcalc Enter
+wait_status "$dir/status2"
+echo "tcalc at the prompt: expressions, history (kept between runs), names, ans, an error, Ctrl-C and quit all behaved"

@@ -5,7 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <chrono>
 #include <cstdio>
+#include <iomanip>
+#include <limits>
+#include <sstream>
+#include <unordered_set>
 #include <random>
 #include <string>
 #include <vector>
@@ -155,6 +160,12 @@ TEST(NumberConversion, TiesGoAwayFromZero) {
         {"0.5", "364/729"},         // 1/2 itself is nearer 364/729 than 366/729
     };
     for (const auto& c : cases) EXPECT_EQ(Number::fromText(c.text, f)->toText(), c.expected) << c.text;
+    // the same tie, 200.5, with a decimal exponent large enough for estimates, which cannot
+    // settle a tie and leave it to exact powers
+    const std::string tie = "2005" + std::string(400, '0') + "e-401";
+    EXPECT_EQ(Number::fromText(tie, f)->toText(), "201");
+    EXPECT_EQ(Number::fromText("-" + tie, f)->toText(), "-201");
+    EXPECT_EQ(Number::fromText("2004999" + std::string(400, '0') + "e-404", f)->toText(), "200");
 }
 
 TEST(NumberConversion, TextParsing) {
@@ -191,7 +202,6 @@ TEST(NumberConversion, OutOfRangeValues) {
         {Number::fromDouble(-HUGE_VAL, f), -largest, kestrom::Flag::overflow},
         {*Number::fromText("1e-180", f), Number(f), kestrom::Flag::underflow},
         {*Number::fromText("-1e-99999999999", f), Number(f), kestrom::Flag::underflow},
-        {Number::fromDouble(std::nan(""), f), Number(f), kestrom::Flag::invalid},
         {Number::fromDouble(1e300, {7, 27}), Number::fromDouble(1e300, {7, 27}), 0},
     };
     for (const auto& c : cases) {
@@ -248,32 +258,83 @@ TEST(NumberArithmetic, Flags) {
     const Format f{2, 6};  // exponents -4 .. 4: values up to about 40
     const Number zero(f), one = Number::fromInt(1, f), big = Number::fromInt(40, f);
     const Number tiny = *Number::fromText("1/243", f);
+    using kestrom::Fault;
     using kestrom::Flag;
+    Number cleared = one / zero;
+    cleared.clearFlags();
     const struct {
         const char* what;
         Number result;
         unsigned flags;
+        Fault fault;
     } cases[] = {
-        {"1 + 1", one + one, 0},
-        {"40 * 40", big * big, Flag::overflow},
-        {"40 + 40", big + big, Flag::overflow},
-        {"40 / (1/243)", big / tiny, Flag::overflow},
-        {"(1/243) * (1/243)", tiny * tiny, Flag::underflow},
-        {"(1/243) / 40", tiny / big, Flag::underflow},
-        {"1 / 0", one / zero, Flag::divisionByZero},
-        {"0 / 0", zero / zero, Flag::divisionByZero},
-        {"0 / 1", zero / one, 0},
-        {"(40 * 40) - 1, sticky", big * big - one, Flag::overflow},
-        {"(1 / 0) * 40 * 40", one / zero * big * big, Flag::divisionByZero | Flag::overflow},
-        {"mixed formats", one + Number::fromInt(1, {3, 6}), Flag::invalid},
-        {"invalid format", Number({0, 1}), Flag::invalid},
+        {"1 + 1", one + one, 0, Fault::none},
+        {"40 * 40", big * big, Flag::overflow, Fault::overflow},
+        {"40 + 40", big + big, Flag::overflow, Fault::overflow},
+        {"40 / (1/243)", big / tiny, Flag::overflow, Fault::overflow},
+        {"(1/243) * (1/243)", tiny * tiny, Flag::underflow, Fault::underflow},
+        {"(1/243) / 40", tiny / big, Flag::underflow, Fault::underflow},
+        {"1 / 0", one / zero, Flag::divisionByZero, Fault::divisionByZero},
+        {"0 / 0", zero / zero, Flag::divisionByZero, Fault::divisionByZero},
+        {"0 / 1", zero / one, 0, Fault::none},
+        {"(40 * 40) - 1, sticky", big * big - one, Flag::overflow, Fault::overflow},
+        {"1 - (40 * 40)", one - big * big, Flag::overflow, Fault::overflow},
+        {"(1 / 0) * 40 * 40", one / zero * big * big, Flag::divisionByZero | Flag::overflow, Fault::divisionByZero},
+        {"-(1 / 0)", -(one / zero), Flag::divisionByZero, Fault::divisionByZero},
+        {"(1 / 0) with the flags cleared, + 1", cleared + one, 0, Fault::divisionByZero},
+        {"mixed formats", one + Number::fromInt(1, {3, 6}), Flag::invalid, Fault::invalid},
+        {"NaN", Number::fromDouble(std::nan(""), f), Flag::invalid, Fault::invalid},
+        {"NaN * 0", Number::fromDouble(std::nan(""), f) * zero, Flag::invalid, Fault::invalid},
+        {"invalid format", Number({0, 1}), Flag::invalid, Fault::none},
+        {"1e99 saturates", *Number::fromText("1e99", f), Flag::overflow, Fault::none},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(c.result.flags(), c.flags) << c.what;
+        EXPECT_EQ(c.result.fault(), c.fault) << c.what;
         EXPECT_EQ(c.result.exponentTrits().back(), 0) << c.what << ": guard left set";
     }
-    EXPECT_EQ(one / zero, Number::fromInt(-8, {2, 6}));  // the library's meaningless quotient
+    // the library's meaningless quotient stays readable as trits
+    EXPECT_EQ((one / zero).mantissaTrits(), Number::fromInt(-8, f).mantissaTrits());
+    EXPECT_EQ((one / zero).toTrits(), Number::fromInt(-8, f).toTrits());
     EXPECT_TRUE((zero / zero).isZero());
+}
+
+// A meaningless value says so wherever it is read as a value, and is unordered like a NaN.
+TEST(NumberArithmetic, MeaninglessValuesPrintTheirFaultAndCompareUnordered) {
+    const Format f{2, 6};
+    const Number zero(f), one = Number::fromInt(1, f), big = Number::fromInt(40, f);
+    const struct {
+        Number x;
+        const char* text;
+    } cases[] = {
+        {one / zero, "undefined (division by zero)"},
+        {(one / zero) + 10, "undefined (division by zero)"},
+        {zero / zero, "undefined (division by zero)"},
+        {Number::fromDouble(std::nan(""), f), "undefined (invalid operation)"},
+        {one - Number::fromInt(1, {3, 6}), "undefined (invalid operation)"},
+        {big * big, "overflow"},
+        {abs(-(big * big * 3)), "overflow"},
+        {*Number::fromText("1/243", f) / big, "underflow"},
+    };
+    for (const auto& c : cases) {
+        const Number& x = c.x;
+        EXPECT_TRUE(x.meaningless()) << c.text;
+        EXPECT_EQ(x.toText(), c.text);
+        bool exact = true;
+        EXPECT_EQ(x.toDecimal(6, &exact), c.text);
+        EXPECT_FALSE(exact) << c.text;
+        EXPECT_TRUE(std::isnan(x.toDouble())) << c.text;
+        std::ostringstream shown;
+        shown << x;
+        EXPECT_EQ(shown.str(), c.text);
+        for (const Number& other : {x, zero, one}) {
+            EXPECT_FALSE(x == other) << c.text;
+            EXPECT_FALSE(other == x) << c.text;
+            EXPECT_TRUE(x != other) << c.text;
+            EXPECT_FALSE(x < other || x <= other || x > other || x >= other) << c.text;
+            EXPECT_FALSE(other < x || other <= x || other > x || other >= x) << c.text;
+        }
+    }
 }
 
 TEST(NumberArithmetic, OrderMatchesExactValues) {
@@ -313,6 +374,135 @@ TEST(NumberPrinting, TritsAndDecimal) {
         char expected[64];
         std::snprintf(expected, sizeof expected, "%.10g", x.toDouble());
         EXPECT_EQ(x.toDecimal(10), expected) << x.toText();
+    }
+}
+
+// Integers meet a Number in its own format, converted as fromInt converts them.
+TEST(NumberErgonomics, IntegersStreamsHashAndAbs) {
+    const Format f{4, 6};
+    const Number x = *Number::fromText("7/3", f);
+    const long long big = 1000003;  // rounds to 152 * 3^8 = 997272 with six trits
+    const struct {
+        const char* what;
+        Number got, expected;
+    } cases[] = {
+        {"x + 1", x + 1, x + Number::fromInt(1, f)},
+        {"1 + x", 1 + x, Number::fromInt(1, f) + x},
+        {"x - 2u", x - 2u, x - Number::fromInt(2, f)},
+        {"2 - x", 2 - x, Number::fromInt(2, f) - x},
+        {"2 * x", 2 * x, Number::fromInt(2, f) * x},
+        {"x * big", x * big, x * Number::fromInt(big, f)},
+        {"x / 3", x / 3, x / Number::fromInt(3, f)},
+        {"3 / x", 3 / x, Number::fromInt(3, f) / x},
+        {"abs(-x)", abs(-x), x},
+        {"abs(x)", abs(x), x},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.got.mantissaTrits(), c.expected.mantissaTrits()) << c.what;
+        EXPECT_EQ(c.got.exponentTrits(), c.expected.exponentTrits()) << c.what;
+    }
+    const Number rounded = Number::fromInt(big, f);
+    EXPECT_EQ(rounded.toText(), "997272");
+    EXPECT_TRUE(rounded == big && big == rounded && rounded == 997272 && rounded != 997272 + 6561 && big != x);
+    EXPECT_TRUE(x > 2 && x < 3 && 2 < x && 3 > x && x >= 2 && x <= 3 && !(x <= 2) && !(3 <= x));
+    EXPECT_TRUE(Number::fromInt(std::numeric_limits<long long>::min(), {19, 50}) ==
+                -Number::fromText("9223372036854775808", {19, 50}).value());
+    EXPECT_EQ(Number::fromInt(0, f) + std::numeric_limits<unsigned long long>::max(),
+              *Number::fromText("18446744073709551615", f));
+
+    std::ostringstream out;
+    out << x << " " << std::setprecision(3) << x << " " << -Number::fromInt(5, f);
+    EXPECT_EQ(out.str(), "2.33333 2.33 -5");
+
+    // equal values hash alike, across formats too
+    std::mt19937_64 rng(17);
+    const std::hash<Number> hash;
+    std::unordered_set<std::size_t> seen;
+    for (int i = 0; i < 300; ++i) {
+        const Number a = randomNumber(rng, {3, 5}, 3);
+        const Number wider = *Number::fromText(a.toText(), {4, 9});
+        ASSERT_EQ(a, wider) << a.toText();
+        EXPECT_EQ(hash(a), hash(wider)) << a.toText();
+        EXPECT_EQ(hash(a), hash(-(-a))) << a.toText();
+        seen.insert(hash(a));
+    }
+    EXPECT_GT(seen.size(), 200u) << "the hash tells few values apart";
+}
+
+// x is a nearest number of its format to target, or, beyond the range, what conversions
+// give there: the largest number with the overflow flag, or the nearer of zero and the
+// smallest number with the underflow flag.
+void expectConverted(const Number& x, const mpq_class& target, Format f) {
+    const double log3 = (static_cast<double>(mpz_sizeinbase(target.get_num_mpz_t(), 2)) -
+                         static_cast<double>(mpz_sizeinbase(target.get_den_mpz_t(), 2))) / std::log2(3.0);
+    if (std::fabs(log3) < static_cast<double>(f.maxExponent()) - 5) {  // well inside the range
+        EXPECT_EQ(x.flags(), 0u) << target;
+        expectNearest(x, target);
+        return;
+    }
+    const mpq_class top = scaled(1, f.maxExponent()) / 2, bottom = scaled(1, -f.maxExponent() - 1) / 2;
+    const mpq_class size = abs(target);
+    if (size >= top) {
+        EXPECT_TRUE(x.overflow()) << target;
+        EXPECT_EQ(x.exponent(), f.maxExponent()) << target;
+        for (int i = 0; i < f.mantLen; ++i) EXPECT_EQ(x.mantissaTrits()[static_cast<size_t>(i)], sgn(target));
+    } else if (size < bottom) {
+        EXPECT_TRUE(x.underflow()) << target;
+        const mpq_class got = x.isZero() ? mpq_class(0) : exact(x);
+        const mpq_class other = x.isZero() ? scaled(sgn(target) * ((powerOf3(f.mantLen - 1) + 1) / 2), -f.maxExponent() - f.mantLen) : mpq_class(0);
+        EXPECT_LE(abs(got - target), abs(other - target)) << target;
+    } else {
+        EXPECT_EQ(x.flags(), 0u) << target;
+        expectNearest(x, target);
+    }
+}
+
+// Decimal exponents beyond what exact powers afford are estimated; the results are the
+// same nearest numbers and the same decimals, here checked exactly with GMP.
+TEST(NumberConversion, LargeExponentsRoundToNearest) {
+    std::mt19937_64 rng(18);
+    for (Format f : {Format{7, 27}, Format{8, 40}, Format{19, 12}}) {
+        for (int i = 0; i < 300; ++i) {
+            const unsigned long digits = rng() % 40 + 1;
+            std::string mantissa = std::to_string(rng() % 9 + 1);
+            while (mantissa.size() < digits) mantissa += std::to_string(rng() % 10);
+            const long exp10 = static_cast<long>(rng() % 1300 + 401) * (rng() % 2 ? 1 : -1);
+            const std::string text = (rng() % 2 ? "-" : "") + mantissa + "e" + std::to_string(exp10);
+            mpz_class ten;
+            mpz_ui_pow_ui(ten.get_mpz_t(), 10, static_cast<unsigned long>(std::labs(exp10)));
+            mpq_class target = exp10 >= 0 ? mpq_class(mpz_class(mantissa) * ten) : mpq_class(mpz_class(mantissa), ten);
+            target.canonicalize();
+            if (text[0] == '-') target = -target;
+            SCOPED_TRACE(text + " expLen " + std::to_string(f.expLen) + " mantLen " + std::to_string(f.mantLen));
+            const Number x = *Number::fromText(text, f);
+            expectConverted(x, target, f);
+            if (!x.isZero()) {
+                EXPECT_EQ(x.toDecimal(17), x.toRational().toDecimal(17));
+            }
+        }
+    }
+}
+
+// A conversion of a short input takes about the same time at every format and exponent:
+// nothing is built with the size of the exponent. The limit is far above the cost (tens of
+// microseconds) and the fastest of several runs counts, for loaded machines.
+TEST(NumberConversion, CostIsBoundedAtEveryFormat) {
+    const char* texts[] = {"1e-4000000", "1e-1000000", "-9.99999999999e277000000", "1e999999999999",
+                           "2.5e-277269824", "123456789012345678901234567890123456789e-123456789/7",
+                           "3e-277269838", "1e300", "1/3"};
+    for (Format f : {Format{19, 27}, Format{19, 200}, Format{13, 60}, Format{10, 27}, Format{6, 27}}) {
+        for (const char* text : texts) {
+            double fastest = 1e9;
+            for (int run = 0; run < 5; ++run) {
+                const auto start = std::chrono::steady_clock::now();
+                const Number x = *Number::fromText(text, f);
+                const std::string decimal = x.toDecimal(20);
+                const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+                fastest = std::min(fastest, seconds);
+                EXPECT_FALSE(decimal.empty());
+            }
+            EXPECT_LT(fastest, 0.010) << text << " expLen " << f.expLen << " mantLen " << f.mantLen;
+        }
     }
 }
 

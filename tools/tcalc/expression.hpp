@@ -1,13 +1,15 @@
 // SPDX-License-Identifier: MIT
 // tcalc's expressions: + - * / (also the signs × ÷ −), powers x ^ n (also **) for whole n,
-// unary minus and plus, parentheses, over decimal numbers (12, -1.25, .5, 1e-3, 2.5E+4) and
-// names (ans, the previous result, and those given by "name = expression"). Every number is
+// unary minus and plus, parentheses, comparisons (< <= > >= == != giving 1 or 0), over
+// decimal numbers (12, -1.25, .5, 1e-3, 2.5E+4) and names (ans, the previous result, and
+// those given by "name = expression"); ';' separates expressions on a line. Every number is
 // rounded to the nearest ternary float of the chosen format and every operation is one call
 // of the library through kestrom::Number (a power is several). Positions are 1-based columns
 // counted in characters.
 #ifndef TCALC_EXPRESSION_HPP
 #define TCALC_EXPRESSION_HPP
 
+#include <csignal>
 #include <cstddef>
 #include <cstdint>
 #include <map>
@@ -36,7 +38,32 @@ struct Evaluation {
     std::string assigned;                  // the name, for "name = expression"
     Diagnostic error;
     std::vector<Diagnostic> warnings;  // division by zero, exponent out of range
+    bool interrupted = false;          // stopped by *stop (Ctrl-C); nothing was kept
 };
+
+// One expression of a line: its text and the column where it starts.
+struct Statement {
+    std::string_view text;
+    std::size_t column = 1;
+};
+
+// The expressions of a line, separated by ';'; empty ones are left out, unless all are (then
+// the whole line is the one expression, which is empty).
+inline std::vector<Statement> statements(std::string_view line) {
+    std::vector<Statement> out;
+    std::size_t start = 0, column = 1, startColumn = 1;
+    for (std::size_t i = 0; i <= line.size(); ++i) {
+        if (i == line.size() || line[i] == ';') {
+            const std::string_view piece = line.substr(start, i - start);
+            if (piece.find_first_not_of(" \t\r") != std::string_view::npos) out.push_back({piece, startColumn});
+            start = i + 1;
+            startColumn = column + 1;
+        }
+        if (i < line.size() && (static_cast<unsigned char>(line[i]) & 0xC0) != 0x80) ++column;
+    }
+    if (out.empty()) out.push_back({line, 1});
+    return out;
+}
 
 // Words that mean something alone on a line; they cannot be names.
 inline bool isCommand(std::string_view word) { return word == "help" || word == "quit" || word == "exit"; }
@@ -44,7 +71,8 @@ inline bool isCommand(std::string_view word) { return word == "help" || word == 
 namespace detail {
 
 struct Token {
-    enum Kind { number, name, plus, minus, times, divide, power, assign, open, close, end } kind = end;
+    enum Kind { number, name, plus, minus, times, divide, power, assign, open, close, less, lessEqual, greater,
+                greaterEqual, equal, notEqual, end } kind = end;
     std::size_t column = 0;
     std::string text;  // the number's or name's characters, or how the operator was written
 };
@@ -52,6 +80,8 @@ struct Token {
 struct Malformed {
     Diagnostic diagnostic;
 };
+
+struct Interrupted {};
 
 [[noreturn]] inline void fail(std::size_t column, std::string message) { throw Malformed{{column, std::move(message)}}; }
 
@@ -61,7 +91,7 @@ inline bool isLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <
 // Splits the text into tokens, keeping each one's column.
 class Lexer {
 public:
-    explicit Lexer(std::string_view text) : text_(text) {}
+    explicit Lexer(std::string_view text, std::size_t column = 1) : text_(text), column_(column) {}
 
     std::vector<Token> tokens() {
         std::vector<Token> out;
@@ -88,6 +118,8 @@ public:
                 Token::Kind kind;
             } symbols[] = {{"**", Token::power},   {"+", Token::plus},   {"-", Token::minus},
                            {"*", Token::times},    {"/", Token::divide}, {"^", Token::power},
+                           {"<=", Token::lessEqual}, {">=", Token::greaterEqual}, {"==", Token::equal},
+                           {"!=", Token::notEqual}, {"<", Token::less},  {">", Token::greater},
                            {"=", Token::assign},   {"(", Token::open},   {")", Token::close},
                            {"\xC3\x97", Token::times}, {"\xC3\xB7", Token::divide}, {"\xE2\x88\x92", Token::minus}};
             bool matched = false;
@@ -140,25 +172,27 @@ private:
         std::size_t len = 1;  // the whole UTF-8 sequence of the character
         while (pos_ + len < text_.size() && (static_cast<unsigned char>(text_[pos_ + len]) & 0xC0) == 0x80) ++len;
         const std::string ch(text_.substr(pos_, len));
-        fail(column, "unexpected '" + ch + "'" + where + "; tcalc knows numbers, names, + - * / ^ = and parentheses");
+        fail(column, "unexpected '" + ch + "'" + where + "; tcalc knows numbers, names, + - * / ^ = < > ! ; and parentheses");
     }
 
     std::string_view text_;
     std::size_t pos_ = 0;
-    std::size_t column_ = 1;
+    std::size_t column_;
 };
 
 // Recursive descent over the tokens, evaluating as it goes:
-//   line    := name '=' sum | sum
+//   line    := name '=' compare | compare
+//   compare := sum (('<' | '<=' | '>' | '>=' | '==' | '!=') sum)*     1 or 0, as bc gives
 //   sum     := product (('+' | '-') product)*
 //   product := unary (('*' | '/') unary)*
 //   unary   := ('-' | '+') unary | power
 //   power   := primary ('^' unary)?          so -2^2 is -4 and 2^3^2 is 2^9
-//   primary := number | name | '(' sum ')'
+//   primary := number | name | '(' compare ')'
 class Parser {
 public:
-    Parser(std::vector<Token> tokens, kestrom::Format format, const Memory& memory, std::vector<Diagnostic>& warnings)
-        : tokens_(std::move(tokens)), format_(format), memory_(memory), warnings_(warnings) {}
+    Parser(std::vector<Token> tokens, kestrom::Format format, const Memory& memory, std::vector<Diagnostic>& warnings,
+           const volatile std::sig_atomic_t* stop)
+        : tokens_(std::move(tokens)), format_(format), memory_(memory), warnings_(warnings), stop_(stop) {}
 
     // The value of the line; `assigned` is set to the name of "name = sum".
     kestrom::Number line(std::string& assigned) {
@@ -170,7 +204,7 @@ public:
             assigned = name.text;
         }
         if (peek().kind == Token::end) fail(next_ == 0 ? 1 : peek().column, next_ == 0 ? "the expression is empty" : "expected an expression after '='");
-        kestrom::Number value = sum();
+        kestrom::Number value = comparison();
         if (peek().kind == Token::close) fail(peek().column, "unmatched ')'");
         if (peek().kind == Token::assign)
             fail(peek().column, "'=' gives a name to a value only at the start of a line, as in x = 1/3");
@@ -186,6 +220,33 @@ private:
 
     static std::string describe(const Token& t) {
         return t.kind == Token::end ? "the end of the expression" : "'" + t.text + "'";
+    }
+
+    static bool isComparison(Token::Kind k) {
+        return k == Token::less || k == Token::lessEqual || k == Token::greater || k == Token::greaterEqual ||
+               k == Token::equal || k == Token::notEqual;
+    }
+
+    // 1 when the comparison holds, 0 when not; a meaningless operand gives itself, mark and all.
+    kestrom::Number comparison() {
+        kestrom::Number value = sum();
+        while (isComparison(peek().kind)) {
+            const Token op = take();
+            const kestrom::Number right = sum();
+            if (value.meaningless()) continue;
+            if (right.meaningless()) {
+                value = right;
+                continue;
+            }
+            const bool holds = op.kind == Token::less      ? value < right
+                               : op.kind == Token::lessEqual ? value <= right
+                               : op.kind == Token::greater   ? value > right
+                               : op.kind == Token::greaterEqual ? value >= right
+                               : op.kind == Token::equal     ? value == right
+                                                             : value != right;
+            value = kestrom::Number::fromInt(holds ? 1 : 0, format_);
+        }
+        return value;
     }
 
     kestrom::Number sum() {
@@ -231,7 +292,7 @@ private:
         if (t.kind == Token::number) return literal(t);
         if (t.kind == Token::name) return recall(t);
         if (t.kind == Token::open) {
-            const kestrom::Number value = nested([this] { return sum(); }, t.column);
+            const kestrom::Number value = nested([this] { return comparison(); }, t.column);
             if (peek().kind != Token::close)
                 fail(peek().column, "expected ')' to close the '(' at column " + std::to_string(t.column) + ", found " + describe(peek()));
             take();
@@ -279,6 +340,7 @@ private:
     // a op b; warns about what this operation itself raised (flags are sticky, so the
     // operands' own flags are cleared first: 9 * 9 with --exp 1 overflows twice).
     kestrom::Number apply(kestrom::Number a, const Token& op, kestrom::Number b) {
+        checkStop();
         a.clearFlags();
         b.clearFlags();
         kestrom::Number r = op.kind == Token::plus    ? a + b
@@ -293,6 +355,7 @@ private:
     // one library multiplication and rounds as mul does; a negative n ends with 1 / base^|n|.
     // x ^ 0 is 1 for every x. The warnings cover every step.
     kestrom::Number raise(kestrom::Number base, const Token& op, const kestrom::Number& exponent, std::size_t column) {
+        if (exponent.meaningless()) return exponent;
         const kestrom::Rational n = exponent.toRational();
         if (compare(n.den, kestrom::BigUint(1)) != 0)
             fail(column, "the power after '" + op.text + "' must be a whole number, not " + exponent.toDecimal(6));
@@ -305,6 +368,7 @@ private:
         while ((magnitude >> top) == 0) --top;
         kestrom::Number r = base;
         for (int bit = top - 1; bit >= 0; --bit) {
+            checkStop();
             r = r * r;
             if (((magnitude >> bit) & 1) != 0) r = r * base;
         }
@@ -318,7 +382,7 @@ private:
         const unsigned fresh = r.flags();
         const std::string where = "'" + op.text + "'";
         if ((fresh & kestrom::Flag::divisionByZero) != 0)
-            warn(op.column, "division by zero; the library returns " + r.toDecimal(6) + ", which means nothing");
+            warn(op.column, "division by zero; the library returns " + r.toRational().toDecimal(6) + ", which means nothing");
         if ((fresh & kestrom::Flag::overflow) != 0)
             warn(op.column, "exponent overflow in " + where + ": the result is too large for " + rangeText() + "; its value is meaningless");
         if ((fresh & kestrom::Flag::underflow) != 0)
@@ -332,27 +396,41 @@ private:
 
     void warn(std::size_t column, std::string message) { warnings_.push_back({column, std::move(message)}); }
 
+    void checkStop() const {
+        if (stop_ != nullptr && *stop_ != 0) throw Interrupted{};
+    }
+
     std::vector<Token> tokens_;
     std::size_t next_ = 0;
     int depth_ = 0;
     kestrom::Format format_;
     const Memory& memory_;
     std::vector<Diagnostic>& warnings_;
+    const volatile std::sig_atomic_t* stop_;
 };
 
 }  // namespace detail
 
-// Evaluates one line in the given format (which must be valid). When it is well formed, its
-// value becomes memory's ans and, for "name = expression", the name's value.
-inline Evaluation evaluate(std::string_view text, kestrom::Format format, Memory& memory) {
+// Evaluates one expression (a statement of a line, starting at `column`) in the given format
+// (which must be valid). When it is well formed, its value becomes memory's ans and, for
+// "name = expression", the name's value; a meaningless value keeps its mark there. When
+// *stop becomes non-zero the evaluation ends with `interrupted` and memory unchanged.
+inline Evaluation evaluate(std::string_view text, kestrom::Format format, Memory& memory, std::size_t column = 1,
+                           const volatile std::sig_atomic_t* stop = nullptr) {
     Evaluation result;
     try {
-        detail::Parser parser(detail::Lexer(text).tokens(), format, memory, result.warnings);
+        detail::Parser parser(detail::Lexer(text, column).tokens(), format, memory, result.warnings, stop);
         result.value = parser.line(result.assigned);
     } catch (const detail::Malformed& m) {
         result.value.reset();
         result.assigned.clear();
         result.error = m.diagnostic;
+        return result;
+    } catch (const detail::Interrupted&) {
+        result.value.reset();
+        result.assigned.clear();
+        result.warnings.clear();
+        result.interrupted = true;
         return result;
     }
     memory.ans = result.value;

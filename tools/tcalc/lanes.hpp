@@ -90,7 +90,7 @@ public:
             skipSpaces();
             if (lane > 0) {
                 if (peek() != ',')
-                    fail(column_, std::string("expected ',' and lane ") + std::to_string(lane + 1) + " of the " + side +
+                    fail(column_, std::string("expected ',' and lane ") + std::to_string(lane) + " of the " + side +
                                       " vector, found " + found() + " (a vector is four numbers separated by commas)");
                 advance(1);
                 skipSpaces();
@@ -134,7 +134,7 @@ private:
         }
         if (!word.empty()) {
             if (word != "inf" && word != "infinity" && word != "nan")
-                fail(column, "lane " + std::to_string(lane + 1) + " of the " + side + " vector is '" + word +
+                fail(column, "lane " + std::to_string(lane) + " of the " + side + " vector is '" + word +
                                  "'; a lane is a number, inf or nan");
         } else {
             bool digits = false;
@@ -143,7 +143,7 @@ private:
                 advance(1);
             }
             if (!digits)
-                fail(column_, "expected lane " + std::to_string(lane + 1) + " of the " + side + " vector, found " + found());
+                fail(column_, "expected lane " + std::to_string(lane) + " of the " + side + " vector, found " + found());
             if (peek() == 'e' || peek() == 'E') {
                 advance(1);
                 if (peek() == '+' || peek() == '-') advance(1);
@@ -216,7 +216,7 @@ inline LaneEvaluation evaluateLanes(std::string_view text, bool verbose) {
             const unsigned raised = exceptionsOfLane(op, left[lane], right[lane]);
             for (const auto& e : exceptions)
                 if ((raised & e.flag) != 0 && (e.always || verbose))
-                    r.warnings.push_back({p.opColumn, std::string(e.name) + " in lane " + std::to_string(lane + 1) + ": " +
+                    r.warnings.push_back({p.opColumn, std::string(e.name) + " in lane " + std::to_string(lane) + ": " +
                                                           laneText(left[lane]) + " " + opText + " " + laneText(right[lane]) +
                                                           " = " + laneText(r.result[lane])});
         }

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <clocale>
+#include <csignal>
 #include <cstdio>
 #include <iostream>
 #include <optional>
@@ -29,20 +30,25 @@ namespace {
 constexpr int kDefaultMant = 27, kMinMant = 2, kMaxMant = 1000;
 constexpr int kDefaultExp = 6, kMinExp = 1, kMaxExp = 10;
 
-constexpr int kExitOk = 0, kExitBadExpression = 1, kExitUsage = 2;
+constexpr int kExitOk = 0, kExitBadExpression = 1, kExitUsage = 2, kExitMeaningless = 3;
+
+// Set by Ctrl-C at the prompt; the line being typed or evaluated is dropped.
+volatile std::sig_atomic_t gInterrupted = 0;
+
+extern "C" void onInterrupt(int) { gInterrupted = 1; }
 
 // Exact values with a numerator or denominator longer than this are shortened in --format full.
 constexpr std::size_t kLongDigits = 40;
 
 const char* const kPrompt = "tcalc> ";
 
-const char* const kHelp = R"(tcalc - a calculator over balanced-ternary floating point (the kestrom library)
+const char* const kHelp = R"HELP(tcalc - a calculator over balanced-ternary floating point (the kestrom library)
 
 usage:
   tcalc [OPTIONS] EXPRESSION            evaluate one expression
   tcalc [OPTIONS]                       on a terminal: a prompt with line editing and
                                         history; otherwise expressions from standard input,
-                                        one a line
+                                        one or more a line
   tcalc --lanes "a,b,c,d OP e,f,g,h"    one four-lane binary32 operation of brennic
   tcalc --help | --version
 
@@ -58,8 +64,9 @@ options:
   --verbose    with --lanes, also warn about underflow and inexact results
 
 Expressions: numbers such as 12, -1.25, .5, 1e-3 or 2.5E+4; + - * / (also × ÷ −); powers
-x ^ n (also x ** n); unary minus; parentheses; names. "2/3" is a division. Quote the
-expression for the shell:
+x ^ n (also x ** n); unary minus; parentheses; names; comparisons < <= > >= == != (below
++ and -), giving 1 when they hold and 0 when not, as in bc. "2/3" is a division. A ';'
+separates expressions on one line: x = 2; x * x. Quote the expression for the shell:
     tcalc '(9 + 1) * 2 - 5'
 Several arguments are joined with spaces, so tcalc 2 + 3 works too (but * and ( need quotes).
 
@@ -84,15 +91,20 @@ For each expression --format full prints:
            denominator of more than 40 digits is shortened to its first digits and its size
   decimal  rounded to about as many digits as the mantissa holds; '~' marks a rounded value
 
-Warnings go to standard error and the result is still printed: division by zero (the
-library's answer is meaningless), exponent overflow or underflow (the result does not fit
-the exponent and its value is meaningless), and numbers too large or too small for the
-exponent. Errors name the column (and, for standard input, the line) where the expression
-goes wrong.
+A result whose value means nothing prints as what it is instead of a number:
+"undefined (division by zero)", "overflow" or "underflow" (an operation's exponent left the
+range). So does every result computed from it, through ans and names too; comparisons with
+it give it back. --format trits still shows the trits the library returned. Warnings go to
+standard error, in order with the results: division by zero, exponent overflow or
+underflow, and numbers too large or too small for the exponent (these read as the largest
+number or as zero). Errors name the column (and, for standard input, the line) where the
+expression goes wrong.
 
 On a terminal: the up and down arrows walk the history, Tab completes names, "help" shows
-a summary, "quit", "exit" or Ctrl-D leave. From a pipe the same words work, without a
-prompt.
+a summary, "quit", "exit" or Ctrl-D leave, Ctrl-C drops the line being typed or evaluated
+and gives a new prompt. With line editing the history is kept between sessions, its last
+1000 lines, in $XDG_STATE_HOME/tcalc/history, or ~/.tcalc_history when XDG_STATE_HOME is
+not set. From a pipe the same words work, without a prompt.
 
 --lanes runs one of brennic's lane-wise operations on two vectors of four IEEE binary32
 numbers: four lanes separated by commas, one of + - * / (also × ÷ −), four more lanes.
@@ -103,17 +115,21 @@ with inf, -inf and nan spelled so (--format value prints that line alone):
 Each lane that raises an IEEE exception is warned about on standard error: invalid
 operation, division by zero and overflow always, underflow and inexact with --verbose.
 
-Exit status: 0 when every expression was evaluated (with or without warnings), 1 when an
-expression was malformed (not counted at the prompt), 2 when the command line was wrong.
-)";
+Exit status: 0 when every expression was evaluated to a value (with or without warnings),
+1 when an expression was malformed, 3 when none was but some result meant nothing
+(undefined, overflow or underflow), 2 when the command line was wrong. At the prompt it is
+always 0.
+)HELP";
 
 const char* const kPromptHelp = R"(  numbers   12  -1.25  .5  1e-3          operators  + - * /  ^ (powers)  ( )
+  compare   < <= > >= == !=  (1 or 0)    several    x = 2; x * x
   names     x = 1/3   then  x * 3        ans        the previous result
   commands  help  quit  exit             tcalc --help tells everything
 )";
-const char* const kKeysHelp = tcalc::LineReader::editing()
-                                  ? "  keys      up/down: history   Tab: complete a name   Ctrl-D: leave\n"
-                                  : "  keys      Ctrl-D: leave (this tcalc was built without line editing)\n";
+const char* const kKeysHelp =
+    tcalc::LineReader::editing()
+        ? "  keys      up/down: history   Tab: complete a name   Ctrl-C: drop the line   Ctrl-D: leave\n"
+        : "  keys      Ctrl-C: drop the line   Ctrl-D: leave (this tcalc was built without line editing)\n";
 
 enum class Output { full, value, exact, trits };
 
@@ -246,6 +262,14 @@ std::string shortExact(const std::string& exact) {
     return shown + " (" + sizes + " digits; --format exact prints all)";
 }
 
+std::string trimmedView(std::string_view text) {
+    const std::size_t first = text.find_first_not_of(" \t\r");
+    if (first == std::string::npos) return "";
+    return std::string(text.substr(first, text.find_last_not_of(" \t\r") - first + 1));
+}
+
+std::string trimmed(const std::string& text) { return trimmedView(text); }
+
 // Where the lines come from and how results are shown.
 struct Session {
     kestrom::Format format;
@@ -272,55 +296,72 @@ void showColumn(const Session& s, const std::string& text, std::size_t column) {
     std::cerr << pad << "^\n";
 }
 
-// Evaluates and prints one line; false if it was malformed.
-bool run(const std::string& text, Session& s, int line) {
-    const tcalc::Evaluation e = tcalc::evaluate(text, s.format, s.memory);
-    if (!e.value) showColumn(s, text, e.error.column);
-    for (const auto& w : e.warnings) std::cerr << "tcalc: warning: " << where(line, w.column) << ": " << w.message << "\n";
-    if (!e.value) {
-        std::cerr << "tcalc: error: " << where(line, e.error.column) << ": " << e.error.message << "\n";
-        return false;
-    }
+// What became of a line: every expression a value, a result that means nothing, a malformed
+// expression (the rest of the line is not evaluated) or Ctrl-C.
+enum class Outcome { values, meaningless, malformed, interrupted };
+
+// Prints one result in the chosen output.
+void show(const std::string& text, const kestrom::Number& v, const Session& s) {
     bool exact = false;
-    const std::string decimal = e.value->toDecimal(decimalDigits(s.format), &exact);
+    const std::string decimal = v.toDecimal(decimalDigits(s.format), &exact);
+    const std::string value = v.meaningless() ? decimal : (exact ? "" : "~") + decimal;
     switch (s.output) {
     case Output::full:
         if (!s.prompt) std::cout << text << "\n";
-        std::cout << "  trits    " << e.value->toTrits() << "\n"
-                  << "  exact    " << shortExact(e.value->toText()) << "\n"
-                  << "  decimal  " << (exact ? "" : "~") << decimal << "\n";
+        std::cout << "  trits    " << v.toTrits() << "\n"
+                  << "  exact    " << (v.meaningless() ? v.toText() : shortExact(v.toText())) << "\n"
+                  << "  decimal  " << value << "\n";
         break;
     case Output::value: std::cout << decimal << "\n"; break;
-    case Output::exact: std::cout << e.value->toText() << "\n"; break;
-    case Output::trits: std::cout << e.value->toTrits() << "\n"; break;
+    case Output::exact: std::cout << v.toText() << "\n"; break;
+    case Output::trits: std::cout << v.toTrits() << "\n"; break;
     }
     std::cout.flush();
-    return true;
+}
+
+// Evaluates and prints the expressions of one line, in order, each result right after its
+// warnings.
+Outcome run(const std::string& text, Session& s, int line) {
+    Outcome outcome = Outcome::values;
+    for (const tcalc::Statement& st : tcalc::statements(text)) {
+        const tcalc::Evaluation e = tcalc::evaluate(st.text, s.format, s.memory, st.column, &gInterrupted);
+        if (e.interrupted) return Outcome::interrupted;
+        std::cout.flush();  // the warnings after the results before them, also in one stream
+        if (!e.value) showColumn(s, text, e.error.column);
+        for (const auto& w : e.warnings) std::cerr << "tcalc: warning: " << where(line, w.column) << ": " << w.message << "\n";
+        if (!e.value) {
+            std::cerr << "tcalc: error: " << where(line, e.error.column) << ": " << e.error.message << "\n";
+            return Outcome::malformed;
+        }
+        show(std::string(st.text.size() == text.size() ? text : trimmedView(st.text)), *e.value, s);
+        if (e.value->meaningless()) outcome = Outcome::meaningless;
+    }
+    return outcome;
+}
+
+// The exit status after lines with these outcomes.
+int exitStatus(bool malformed, bool meaningless) {
+    return malformed ? kExitBadExpression : (meaningless ? kExitMeaningless : kExitOk);
 }
 
 int runLanes(const std::string& text, Output output, bool verbose) {
     const tcalc::LaneEvaluation e = tcalc::evaluateLanes(text, verbose);
+    if (e.ok && output == Output::full) std::cout << text << "\n" << std::flush;  // the warnings under it
     for (const auto& w : e.warnings) std::cerr << "tcalc: warning: " << where(0, w.column) << ": " << w.message << "\n";
     if (!e.ok) {
         std::cerr << "tcalc: error: " << where(0, e.error.column) << ": " << e.error.message << "\n";
         return kExitBadExpression;
     }
-    if (output == Output::full) std::cout << text << "\n  lanes    ";
+    if (output == Output::full) std::cout << "  lanes    ";
     for (int lane = 0; lane < 4; ++lane) std::cout << (lane > 0 ? ", " : "") << tcalc::laneText(e.result[lane]);
     std::cout << "\n";
     return kExitOk;
 }
 
-std::string trimmed(const std::string& text) {
-    const std::size_t first = text.find_first_not_of(" \t\r");
-    if (first == std::string::npos) return "";
-    return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
-}
-
 // Expressions from a pipe or file, one a line, without a prompt; blank lines and lines
 // starting with '#' are skipped; quit and exit stop.
 int readLines(Session& s) {
-    bool allGood = true;
+    bool malformed = false, meaningless = false;
     std::string text;
     for (int line = 1; std::getline(std::cin, text); ++line) {
         if (!text.empty() && text.back() == '\r') text.pop_back();
@@ -328,37 +369,57 @@ int readLines(Session& s) {
         if (word.empty() || word[0] == '#') continue;
         if (word == "quit" || word == "exit") break;
         if (word == "help") {
-            std::cout << kPromptHelp;
+            std::cout << kPromptHelp << std::flush;
             continue;
         }
-        allGood = run(text, s, line) && allGood;
+        const Outcome o = run(text, s, line);
+        malformed = malformed || o == Outcome::malformed;
+        meaningless = meaningless || o == Outcome::meaningless;
     }
-    return allGood ? kExitOk : kExitBadExpression;
+    return exitStatus(malformed, meaningless);
 }
 
 // The prompt on a terminal: every line goes to the history, results print without the echo
 // of the line, errors point at their column; malformed lines do not change the exit status.
+// Ctrl-C drops the line being typed or evaluated, as python -i does, and prompts again.
 int prompt(Session& s) {
     std::setlocale(LC_CTYPE, "");  // for line editing of × ÷ −
     s.prompt = true;
-    tcalc::LineReader reader([&s] {
-        std::vector<std::string> words{"ans", "help", "quit", "exit"};
-        for (const auto& n : s.memory.names) words.push_back(n.first);
-        return words;
-    });
+    struct sigaction action {};
+    action.sa_handler = onInterrupt;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = 0;  // no SA_RESTART: a read in progress returns
+    sigaction(SIGINT, &action, nullptr);
+    tcalc::LineReader reader(
+        [&s] {
+            std::vector<std::string> words{"ans", "help", "quit", "exit"};
+            for (const auto& n : s.memory.names) words.push_back(n.first);
+            return words;
+        },
+        tcalc::historyFile());
     std::cout << "tcalc " << TCALC_LIBRARY_VERSION << ", " << s.format.mantLen << " mantissa and " << s.format.expLen
               << " exponent trits; help for help, quit to leave\n";
-    while (const std::optional<std::string> text = reader.read(kPrompt)) {
-        const std::string word = trimmed(*text);
+    for (;;) {
+        const tcalc::LineReader::Line in = reader.read(kPrompt, &gInterrupted);
+        if (in.kind == tcalc::LineReader::Line::end) break;
+        if (in.kind == tcalc::LineReader::Line::interrupted) {
+            gInterrupted = 0;
+            std::cout << "\n";
+            continue;
+        }
+        const std::string word = trimmed(in.text);
         if (word.empty()) continue;
-        reader.remember(*text);
+        reader.remember(in.text);
         if (word[0] == '#') continue;
         if (word == "quit" || word == "exit") return kExitOk;
         if (word == "help") {
             std::cout << kPromptHelp << kKeysHelp;
             continue;
         }
-        run(*text, s, 0);
+        if (run(in.text, s, 0) == Outcome::interrupted) {
+            gInterrupted = 0;
+            std::cout << "interrupted\n";
+        }
     }
     std::cout << "\n";  // after Ctrl-D the cursor is still on the prompt's line
     return kExitOk;
@@ -392,5 +453,6 @@ int main(int argc, char** argv) {
     if (o.expression.empty()) return isatty(STDIN_FILENO) ? prompt(s) : readLines(s);
     std::string text;
     for (const auto& word : o.expression) text += (text.empty() ? "" : " ") + word;
-    return run(text, s, 0) ? kExitOk : kExitBadExpression;
+    const Outcome outcome = run(text, s, 0);
+    return exitStatus(outcome == Outcome::malformed, outcome == Outcome::meaningless);
 }

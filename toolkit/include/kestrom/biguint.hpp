@@ -1,13 +1,18 @@
 // SPDX-License-Identifier: MIT
-// kestrom/biguint.hpp: a small arbitrary-precision unsigned integer for the host toolkit.
-//
-// Only what exact conversions between ternary floats, decimal text and doubles need: add,
-// subtract, multiply, divide with remainder, shifts, comparison and decimal text. Schoolbook
-// algorithms throughout: the cost of an operation grows with the product of the operand
-// sizes, which is fine for the few thousand bits a ternary float of moderate exponent needs.
-// Header-only, standard library only.
+/// @file kestrom/biguint.hpp
+/// kestrom/biguint.hpp: a small arbitrary-precision unsigned integer for the host toolkit.
+///
+/// Only what exact conversions between ternary floats, decimal text and doubles need: add,
+/// subtract, multiply, divide with remainder, shifts, comparison and decimal text. Schoolbook
+/// algorithms throughout: the cost of an operation grows with the product of the operand
+/// sizes, which is fine for the few thousand bits a ternary float of moderate exponent needs.
+/// Header-only, standard library only.
 #ifndef KESTROM_BIGUINT_HPP
 #define KESTROM_BIGUINT_HPP
+
+#if (defined(_MSVC_LANG) ? _MSVC_LANG : __cplusplus) < 201703L
+#error "kestrom's toolkit needs C++17 or later: compile with -std=c++17 (or newer), or link Kestrom::toolkit in CMake"
+#endif
 
 #include <algorithm>
 #include <cstddef>
@@ -17,9 +22,12 @@
 
 namespace kestrom {
 
+/// An unsigned integer of any size, least significant 32-bit limb first.
 class BigUint {
 public:
+    /// Zero.
     BigUint() = default;
+    /// The value v.
     BigUint(std::uint64_t v) {  // NOLINT: implicit on purpose, small literals read naturally
         while (v != 0) {
             limbs_.push_back(static_cast<std::uint32_t>(v));
@@ -27,9 +35,10 @@ public:
         }
     }
 
+    /// Whether the value is zero.
     bool isZero() const { return limbs_.empty(); }
 
-    // Number of significant bits; 0 for zero.
+    /// Number of significant bits; 0 for zero.
     std::size_t bitLength() const {
         if (limbs_.empty()) return 0;
         std::size_t bits = 32 * (limbs_.size() - 1);
@@ -37,7 +46,7 @@ public:
         return bits;
     }
 
-    // The low 64 bits.
+    /// The low 64 bits.
     std::uint64_t low64() const {
         std::uint64_t v = 0;
         if (!limbs_.empty()) v = limbs_[0];
@@ -45,20 +54,27 @@ public:
         return v;
     }
 
-    // -1, 0 or +1 as a is below, equal to or above b.
+    /// -1, 0 or +1 as a is below, equal to or above b.
     friend int compare(const BigUint& a, const BigUint& b) {
         if (a.limbs_.size() != b.limbs_.size()) return a.limbs_.size() < b.limbs_.size() ? -1 : 1;
         for (std::size_t i = a.limbs_.size(); i-- > 0;)
             if (a.limbs_[i] != b.limbs_[i]) return a.limbs_[i] < b.limbs_[i] ? -1 : 1;
         return 0;
     }
+    /// Comparisons of the values.
     friend bool operator==(const BigUint& a, const BigUint& b) { return a.limbs_ == b.limbs_; }
+    /// \copydoc operator==
     friend bool operator!=(const BigUint& a, const BigUint& b) { return !(a == b); }
+    /// \copydoc operator==
     friend bool operator<(const BigUint& a, const BigUint& b) { return compare(a, b) < 0; }
+    /// \copydoc operator==
     friend bool operator<=(const BigUint& a, const BigUint& b) { return compare(a, b) <= 0; }
+    /// \copydoc operator==
     friend bool operator>(const BigUint& a, const BigUint& b) { return compare(a, b) > 0; }
+    /// \copydoc operator==
     friend bool operator>=(const BigUint& a, const BigUint& b) { return compare(a, b) >= 0; }
 
+    /// *this := *this + b.
     BigUint& operator+=(const BigUint& b) {
         if (limbs_.size() < b.limbs_.size()) limbs_.resize(b.limbs_.size(), 0);
         std::uint64_t carry = 0;
@@ -72,7 +88,7 @@ public:
         return *this;
     }
 
-    // Needs *this >= b.
+    /// Needs *this >= b.
     BigUint& operator-=(const BigUint& b) {
         std::int64_t borrow = 0;
         for (std::size_t i = 0; i < limbs_.size(); ++i) {
@@ -85,6 +101,7 @@ public:
         return *this;
     }
 
+    /// *this := *this * m.
     BigUint& mulSmall(std::uint32_t m) {
         std::uint64_t carry = 0;
         for (std::uint32_t& limb : limbs_) {
@@ -97,7 +114,7 @@ public:
         return *this;
     }
 
-    // *this := *this / d, returning the remainder. Needs d > 0.
+    /// *this := *this / d, returning the remainder. Needs d > 0.
     std::uint32_t divSmall(std::uint32_t d) {
         std::uint64_t rem = 0;
         for (std::size_t i = limbs_.size(); i-- > 0;) {
@@ -109,9 +126,12 @@ public:
         return static_cast<std::uint32_t>(rem);
     }
 
+    /// a + b.
     friend BigUint operator+(BigUint a, const BigUint& b) { return a += b; }
+    /// a - b; needs a >= b.
     friend BigUint operator-(BigUint a, const BigUint& b) { return a -= b; }
 
+    /// a * b, schoolbook.
     friend BigUint operator*(const BigUint& a, const BigUint& b) {
         BigUint r;
         if (a.isZero() || b.isZero()) return r;
@@ -129,6 +149,7 @@ public:
         return r;
     }
 
+    /// *this := *this * 2^bits.
     BigUint& operator<<=(std::size_t bits) {
         if (isZero()) return *this;
         const std::size_t whole = bits / 32, part = bits % 32;
@@ -144,11 +165,42 @@ public:
         limbs_.insert(limbs_.begin(), whole, 0);
         return *this;
     }
+    /// a * 2^bits.
     friend BigUint operator<<(BigUint a, std::size_t bits) { return a <<= bits; }
 
-    // Quotient and remainder of n / d by shift and subtract; the cost is the number of
-    // quotient bits times the size of n, so a small quotient of huge operands is cheap.
-    // Needs d > 0.
+    /// Division by 2^bits, rounding down.
+    BigUint& operator>>=(std::size_t bits) {
+        const std::size_t whole = bits / 32, part = bits % 32;
+        if (whole >= limbs_.size()) {
+            limbs_.clear();
+            return *this;
+        }
+        limbs_.erase(limbs_.begin(), limbs_.begin() + static_cast<std::ptrdiff_t>(whole));
+        if (part != 0) {
+            for (std::size_t i = 0; i < limbs_.size(); ++i) {
+                limbs_[i] >>= part;
+                if (i + 1 < limbs_.size()) limbs_[i] |= limbs_[i + 1] << (32 - part);
+            }
+        }
+        trim();
+        return *this;
+    }
+    /// a / 2^bits, rounded down.
+    friend BigUint operator>>(BigUint a, std::size_t bits) { return a >>= bits; }
+
+    /// The low `bits` bits: the remainder of division by 2^bits.
+    BigUint low(std::size_t bits) const {
+        BigUint r;
+        const std::size_t whole = bits / 32, part = bits % 32;
+        r.limbs_.assign(limbs_.begin(), limbs_.begin() + static_cast<std::ptrdiff_t>(std::min(whole + (part != 0 ? 1 : 0), limbs_.size())));
+        if (part != 0 && whole < r.limbs_.size()) r.limbs_[whole] &= (std::uint32_t{1} << part) - 1;
+        r.trim();
+        return r;
+    }
+
+    /// Quotient and remainder of n / d by shift and subtract; the cost is the number of
+    /// quotient bits times the size of n, so a small quotient of huge operands is cheap.
+    /// Needs d > 0.
     static void divMod(const BigUint& n, const BigUint& d, BigUint& quotient, BigUint& remainder) {
         remainder = n;
         quotient = BigUint();
@@ -166,8 +218,8 @@ public:
         quotient.trim();
     }
 
-    // base^exponent, multiplying by the largest power of base that fits a limb at a time.
-    // Needs base >= 2.
+    /// base^exponent, multiplying by the largest power of base that fits a limb at a time.
+    /// Needs base >= 2.
     static BigUint powerOf(std::uint32_t base, std::uint64_t exponent) {
         std::uint32_t chunk = base;
         std::uint64_t perChunk = 1;
@@ -181,7 +233,7 @@ public:
         return r;
     }
 
-    // Decimal digits, no sign, "0" for zero.
+    /// Decimal digits, no sign, "0" for zero.
     std::string toString() const {
         if (isZero()) return "0";
         BigUint v = *this;

@@ -1,11 +1,16 @@
 // SPDX-License-Identifier: MIT
-// kestrom/rational.hpp: exact rational numbers for the host toolkit, and the conversions
-// between them and text and doubles.
-//
-// A Rational is a sign and a numerator over a positive denominator, both BigUint; it is not
-// kept in lowest terms (toString reduces). Header-only, standard library only.
+/// @file kestrom/rational.hpp
+/// kestrom/rational.hpp: exact rational numbers for the host toolkit, and the conversions
+/// between them and text and doubles.
+///
+/// A Rational is a sign and a numerator over a positive denominator, both BigUint; it is not
+/// kept in lowest terms (toString reduces). Header-only, standard library only.
 #ifndef KESTROM_RATIONAL_HPP
 #define KESTROM_RATIONAL_HPP
+
+#if (defined(_MSVC_LANG) ? _MSVC_LANG : __cplusplus) < 201703L
+#error "kestrom's toolkit needs C++17 or later: compile with -std=c++17 (or newer), or link Kestrom::toolkit in CMake"
+#endif
 
 #include <cmath>
 #include <cstddef>
@@ -17,14 +22,16 @@
 
 namespace kestrom {
 
+/// A rational number: a sign, a numerator and a positive denominator, not kept in lowest terms.
 struct Rational {
-    bool negative = false;
-    BigUint num;
-    BigUint den = 1;
+    bool negative = false;  ///< the sign
+    BigUint num;            ///< the numerator
+    BigUint den = 1;        ///< the denominator, positive
 
+    /// -1, 0 or +1.
     int sign() const { return num.isZero() ? 0 : (negative ? -1 : 1); }
 
-    // The exact value of a finite double (infinities and NaN give zero).
+    /// The exact value of a finite double (infinities and NaN give zero).
     static Rational fromDouble(double x) {
         Rational r;
         if (!std::isfinite(x) || x == 0) return r;
@@ -38,8 +45,8 @@ struct Rational {
         return r;
     }
 
-    // The nearest double, ties to even, overflowing to infinity and underflowing through the
-    // subnormals to a signed zero.
+    /// The nearest double, ties to even, overflowing to infinity and underflowing through the
+    /// subnormals to a signed zero.
     double toDouble() const {
         if (num.isZero()) return 0.0;
         const double sign = negative ? -1.0 : 1.0;
@@ -59,7 +66,7 @@ struct Rational {
         return sign * std::ldexp(static_cast<double>(kept), static_cast<int>(unit));
     }
 
-    // "n" or "-n/d" in lowest terms.
+    /// "n" or "-n/d" in lowest terms.
     std::string toString() const {
         if (num.isZero()) return "0";
         BigUint a = num, b = den;
@@ -73,9 +80,9 @@ struct Rational {
         return out;
     }
 
-    // The value rounded to `digits` significant decimal digits (ties to even), written as
-    // printf's %g would: plain for decimal exponents -4 to digits-1, else d.ddde+XX; trailing
-    // zeros dropped. *exact tells whether the text is the exact value. Needs digits >= 1.
+    /// The value rounded to `digits` significant decimal digits (ties to even), written as
+    /// printf's %g would: plain for decimal exponents -4 to digits-1, else d.ddde+XX; trailing
+    /// zeros dropped. *exact tells whether the text is the exact value. Needs digits >= 1.
     std::string toDecimal(int digits, bool* exact = nullptr) const {
         if (exact != nullptr) *exact = true;
         if (num.isZero()) return "0";
@@ -93,6 +100,12 @@ struct Rational {
         const int half = compare(r << 1, m);
         if (half > 0 || (half == 0 && (q.low64() & 1) != 0)) q += BigUint(1);
         if (exact != nullptr) *exact = r.isZero();
+        return decimalText(negative, q, d, digits);
+    }
+
+    /// The text of q * 10^(d - digits + 1), where q has `digits` digits, or digits + 1 when
+    /// rounding carried into a new one (q = 10^digits), laid out as toDecimal says.
+    static std::string decimalText(bool negative, const BigUint& q, long d, int digits) {
         std::string text = q.toString();
         if (static_cast<long>(text.size()) > digits) {  // rounded up to the next power of 10
             text.pop_back();
@@ -112,12 +125,15 @@ struct Rational {
         return out + whole + (fraction.empty() ? "" : "." + fraction);
     }
 
+    /// -1, 0 or +1 as a is below, equal to or above b.
     friend int compare(const Rational& a, const Rational& b) {
         if (a.sign() != b.sign()) return a.sign() < b.sign() ? -1 : 1;
         const int magnitude = compare(a.num * b.den, b.num * a.den);
         return a.sign() < 0 ? -magnitude : magnitude;
     }
+    /// Equal values.
     friend bool operator==(const Rational& a, const Rational& b) { return compare(a, b) == 0; }
+    /// Different values.
     friend bool operator!=(const Rational& a, const Rational& b) { return compare(a, b) != 0; }
 
 private:
@@ -133,7 +149,7 @@ private:
         return a;
     }
 
-    // Sign of |this| - 10^p.
+    /// Sign of |this| - 10^p.
     int compareWithPowerOf10(long p) const {
         const BigUint power = BigUint::powerOf(10, static_cast<std::uint64_t>(p < 0 ? -p : p));
         return p >= 0 ? compare(num, den * power) : compare(num * power, den);
@@ -145,19 +161,20 @@ private:
     }
 };
 
-// Text of the form  [+|-] digits [. digits] [e|E [+|-] digits]  [ / the same without sign ]
-// (a decimal may also start with the point: ".5"), read exactly as
-// sign * num/den * 10^exp10. The decimal exponent is kept apart so that "1e999999" costs
-// nothing until someone asks for its digits; it saturates at +-10^15.
+/// Text of the form  [+|-] digits [. digits] [e|E [+|-] digits]  [ / the same without sign ]
+/// (a decimal may also start with the point: ".5"), read exactly as
+/// sign * num/den * 10^exp10. The decimal exponent is kept apart so that "1e999999" costs
+/// nothing until someone asks for its digits; it saturates at +-10^15.
 struct RationalText {
-    bool ok = false;
-    std::size_t errorAt = 0;  // offset into the text of the first character that does not fit
-    std::string error;        // what was expected there
-    bool negative = false;
-    BigUint num;
-    BigUint den = 1;
-    std::int64_t exp10 = 0;
+    bool ok = false;          ///< whether the text was read
+    std::size_t errorAt = 0;  ///< offset into the text of the first character that does not fit
+    std::string error;        ///< what was expected there
+    bool negative = false;    ///< the sign
+    BigUint num;              ///< the numerator's digits
+    BigUint den = 1;          ///< the denominator's digits
+    std::int64_t exp10 = 0;   ///< the power of 10 that multiplies num/den
 
+    /// Reads the text; ok tells whether it fits the form above.
     static RationalText parse(std::string_view text) {
         RationalText t;
         std::size_t i = 0;
@@ -177,7 +194,7 @@ struct RationalText {
         return t;
     }
 
-    // The exact value; needs ok. Builds 10^|exp10|, so keep |exp10| moderate.
+    /// The exact value; needs ok. Builds 10^|exp10|, so keep |exp10| moderate.
     Rational value() const {
         Rational r{negative, num, den};
         const BigUint power = BigUint::powerOf(10, static_cast<std::uint64_t>(exp10 < 0 ? -exp10 : exp10));
@@ -199,7 +216,7 @@ private:
         return *this;
     }
 
-    // digits [. digits] [e [sign] digits], value = mantissa * 10^exp.
+    /// digits [. digits] [e [sign] digits], value = mantissa * 10^exp.
     static bool decimal(std::string_view s, std::size_t& i, BigUint& mantissa, std::int64_t& exp, RationalText& t) {
         std::size_t digits = 0;
         bool point = false;
