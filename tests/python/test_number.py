@@ -83,7 +83,8 @@ def test_text_and_big_integers():
 
 @pytest.mark.parametrize("text, offset", [
     ("", 0), ("-", 1), ("1.2.3", 3), ("1e", 2), ("1e+", 3), ("2/", 2), ("2/0", 2), ("1/2/3", 3),
-    ("x", 0), ("1 ", 1), ("-2/-3", 3)])
+    ("x", 0), (" 1 2", 2), ("-2/-3", 3), ("1__0", 1), ("_1", 0), ("1_", 1), ("1_.5", 1),
+    ("1e_5", 2), ("\t- 1", 2)])
 def test_bad_text_names_the_offset(text, offset):
     with pytest.raises(ValueError, match=f"at offset {offset}$"):
         Number.from_str(text, F46)
