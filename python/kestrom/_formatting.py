@@ -54,40 +54,52 @@ def format_value(q: Fraction, spec: str, shortest: Callable[[], Digits]) -> str:
     kind, precision = part["type"], part["precision"]
     p: Optional[int] = None if precision is None else int(precision)
     magnitude = abs(q)
+    point = False  # at least one digit after the point in fixed notation, as float's repr
     if kind == "" and p is None:  # like repr(float): the shortest digits, fixed or scientific
         digits, exp10 = shortest() if q else (0, 0)
         leading = len(str(digits)) - 1 + exp10
-        kind, p = ("f" if -4 <= leading < 16 else "e"), None
-    elif kind in "eE":
+        kind, point = ("f", True) if -4 <= leading < 16 else ("e", False)
+        p = max(-exp10, 1) if kind == "f" else len(str(digits)) - 1
+    elif kind in ("e", "E"):
         p = 6 if p is None else p
         digits, exp10 = significant(magnitude, p + 1) if q else (0, -p)
-    elif kind in "fF%":
+    elif kind in ("f", "F", "%"):
         p = 6 if p is None else p
         digits, exp10 = fixed(magnitude * (100 if kind == "%" else 1), p)
         if kind == "%":
             exp10 -= 2
-    else:  # g, G or no type with a precision: significant digits, then the shorter layout
-        upper = kind == "G"
+    else:  # g, G, or no type with a precision: significant digits, then the shorter layout
+        point, upper = kind == "", kind == "G"
         p = 6 if p is None else max(p, 1)
-        digits, exp10 = significant(magnitude, p) if q else (0, 0)
-        leading = len(str(digits)) - 1 + exp10
-        if not part["alt"]:
+        digits, exp10 = significant(magnitude, p) if q else (0, 1 - p)
+        leading = len(str(digits)) - 1 + exp10 if q else 0
+        if not part["alt"]:  # trailing zeros go
+            exp10 = exp10 if digits else 0
             while digits and digits % 10 == 0:
                 digits, exp10 = digits // 10, exp10 + 1
-        kind = ("F" if upper else "f") if -4 <= leading < p else ("E" if upper else "e")
-        p = max(-exp10, 0) if kind in "fF" else max(len(str(digits)) - 1, 0)
-    if part["alt"] and kind in "eEfF%" and p == 0:
-        raise ValueError("'#' with precision 0 is not supported for a kestrom.Number")
+        fixed_layout = -4 <= leading < (p - 1 if point else p)  # float's rule for no type
+        kind = ("F" if upper else "f") if fixed_layout else ("E" if upper else "e")
+        p = max(-exp10, 0) if fixed_layout else len(str(digits)) - 1
+        point = point and fixed_layout
+    if point:
+        p = max(p, 1)
     exact = Decimal((1 if q < 0 else 0, tuple(int(c) for c in str(digits)), exp10))
-    if kind in "eE":
-        return _pad(_exponent_of_two_digits(format(exact, part["sign"] + part["z"] + ("" if p is None else f".{p}") + kind)), part)
+    grouping = part["grouping"]
+    if kind in ("e", "E") or (part["alt"] and p == 0):
+        # Laid out here: float's two-digit exponent, the point that '#' keeps.
+        text = format(exact, part["sign"] + part["z"] + ("," if grouping else "") + f".{p}" + kind)
+        text = _exponent_of_two_digits(text)
+        if part["alt"] and p == 0:
+            at = len(text.rstrip("%")) if kind not in ("e", "E") else text.index(kind)
+            text = text[:at] + "." + text[at:]
+        return _pad(text.replace(",", "_") if grouping == "_" else text, part)
     # The decimal module groups with ',' only: '_' goes through a placeholder fill.
-    align, grouping = part["align"], part["grouping"]
+    align = part["align"]
     fill = align[0] if len(align) == 2 else None
     if grouping == "_" and fill is not None:
         align = "\0" + align[1]
     inner = (align + part["sign"] + part["z"] + part["zero"] + part["width"]
-             + ("," if grouping else "") + ("" if p is None else f".{p}") + kind)
+             + ("," if grouping else "") + f".{p}" + kind)
     text = format(exact, inner)
     if grouping == "_":
         text = text.replace(",", "_")
