@@ -10,6 +10,8 @@ from typing import List, Optional, Tuple
 
 # A platform wheel (script/wheel) carries the libraries of its build here.
 _BUNDLED = os.path.join(os.path.dirname(os.path.abspath(__file__)), "lib")
+# The name of a library's runtime package file on Linux, for the dynamic loader's search.
+_SONAME = "lib{}.so.0"
 
 
 class LibraryNotFoundError(OSError):
@@ -21,8 +23,9 @@ def open_library(name: str, path: Optional[str], variable: str) -> Tuple[ctypes.
 
     The first of these that is given decides, and its failure is final: the explicit `path`,
     then the environment variable `variable`. Without either: the copy a platform wheel
-    carries (kestrom/lib/lib<name>.so.0), then what ctypes.util.find_library(name) finds on
-    the system (installed packages, the loader's search path). Both libraries use the C
+    carries (kestrom/lib/lib<name>.so.0), then on Linux lib<name>.so.0 as the dynamic loader
+    finds it (LD_LIBRARY_PATH, the installed runtime package), then what
+    ctypes.util.find_library(name) finds on the system. Both libraries use the C
     calling convention that ctypes.CDLL expects, also as 32-bit Windows DLLs."""
     tried: List[str] = []
     candidates: List[Tuple[str, str]] = []
@@ -40,10 +43,13 @@ def open_library(name: str, path: Optional[str], variable: str) -> Tuple[ctypes.
                 candidates.append((f"the copy in the package, {bundled!r}", bundled))
             else:
                 tried.append(f"no copy in the package ({_BUNDLED})")
+            if sys.platform.startswith("linux"):  # the runtime package's library by its soname
+                soname = _SONAME.format(name)
+                candidates.append((f"the loader's search for {soname}", soname))
             found = ctypes.util.find_library(name)
             if found is None:
                 tried.append(f"ctypes.util.find_library({name!r}) found nothing")
-            else:
+            elif all(found != c for _, c in candidates):
                 candidates.append((f"ctypes.util.find_library({name!r}) gave {found!r}", found))
     for label, candidate in candidates:
         try:
