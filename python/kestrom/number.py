@@ -78,7 +78,7 @@ class Number:
 
     Operators: + - * / and ** (an int power) call the library, see __add__ and __pow__;
     comparisons, == and hash go by exact value; int(), round(), math.floor/ceil/trunc,
-    float(), Fraction(x) (by as_integer_ratio) and format() convert from the exact value."""
+    float(), Fraction(x) (exact) and format() convert from the exact value."""
 
     __slots__ = ("_format", "_exp", "_mant", "_flags", "_value")
 
@@ -335,9 +335,11 @@ class Number:
         return digits, exp10
 
     def __bool__(self) -> bool:
+        """Whether the value is not zero."""
         return not self.is_zero()
 
     def __hash__(self) -> int:
+        """The hash of the exact value: equal to the Fraction's, int's or float's of that value."""
         return hash(self.to_fraction())
 
     # --- arithmetic ---------------------------------------------------------------------
@@ -364,30 +366,39 @@ class Number:
         return NotImplemented if b is None else _combine(self, b, "+")
 
     def __radd__(self, other: Operand) -> "Number":
+        """other + self, as __add__."""
         a = self._operand(other)
         return NotImplemented if a is None else _combine(a, self, "+")
 
     def __sub__(self, other: Operand) -> "Number":
+        """self - other: the library's add of self and -other; raises as __add__."""
         b = self._operand(other)
         return NotImplemented if b is None else _combine(self, b, "-")
 
     def __rsub__(self, other: Operand) -> "Number":
+        """other - self, as __sub__."""
         a = self._operand(other)
         return NotImplemented if a is None else _combine(a, self, "-")
 
     def __mul__(self, other: Operand) -> "Number":
+        """self * other by the library's mul (it keeps a window of trits); raises as __add__."""
         b = self._operand(other)
         return NotImplemented if b is None else _combine(self, b, "*")
 
     def __rmul__(self, other: Operand) -> "Number":
+        """other * self, as __mul__."""
         a = self._operand(other)
         return NotImplemented if a is None else _combine(a, self, "*")
 
     def __truediv__(self, other: Operand) -> "Number":
+        """self / other by the library's div. Raises DivisionByZero for x / 0 and
+        InvalidOperation for 0 / 0 (with the trap off: the library's quotient, flagged
+        DIVISION_BY_ZERO), Overflow and Underflow as __add__."""
         b = self._operand(other)
         return NotImplemented if b is None else _combine(self, b, "/")
 
     def __rtruediv__(self, other: Operand) -> "Number":
+        """other / self, as __truediv__."""
         a = self._operand(other)
         return NotImplemented if a is None else _combine(a, self, "/")
 
@@ -446,14 +457,17 @@ class Number:
         return NotImplemented if b is None else self.to_fraction() < b
 
     def __le__(self, other: Operand) -> bool:
+        """Exact order of values, as for ==."""
         b = self._exact(other)
         return NotImplemented if b is None else self.to_fraction() <= b
 
     def __gt__(self, other: Operand) -> bool:
+        """Exact order of values, as for ==."""
         b = self._exact(other)
         return NotImplemented if b is None else self.to_fraction() > b
 
     def __ge__(self, other: Operand) -> bool:
+        """Exact order of values, as for ==."""
         b = self._exact(other)
         return NotImplemented if b is None else self.to_fraction() >= b
 

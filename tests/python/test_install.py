@@ -108,3 +108,21 @@ def assert_license(wheel):
     assert "License: MIT" in fields or "License-Expression: MIT" in fields, fields
     licenses = [n for n in wheel.namelist() if ".dist-info/" in n and n.endswith("LICENSE")]
     assert licenses and wheel.read(licenses[0]) == (ROOT / "LICENSE").read_bytes()
+
+
+def test_import_gives_every_module_the_readme_names_and_help_for_every_public_name():
+    # A fresh interpreter: kestrom.lanes without importing it by name.
+    run(sys.executable, "-c", "import kestrom; kestrom.lanes.add, kestrom.raw.library, kestrom.context.localcontext")
+    import inspect
+    import kestrom
+    undocumented = []
+    for module in (kestrom, kestrom.lanes, kestrom.raw, kestrom.context):
+        for name in module.__all__:
+            thing = getattr(module, name)
+            members = vars(thing).items() if inspect.isclass(thing) else ()
+            for label, item in [(name, thing)] + [(f"{name}.{m}", v) for m, v in members if not m.startswith("_")]:
+                item = getattr(item, "__func__", item)
+                if (inspect.isclass(item) or inspect.isroutine(item) or isinstance(item, property)) and not (item.__doc__ or "").strip():
+                    undocumented.append(f"{module.__name__}.{label}")
+    assert not undocumented
+    assert len(inspect.getdoc(kestrom.Number)) > 800 and "Overflow" in inspect.getdoc(kestrom.Number.__add__)
