@@ -84,7 +84,7 @@ def _decimal(s: str, i: int) -> Tuple[int, int, int]:
         value = _saturate(int(e or "0") if len(e) <= 16 else _TEN_TO_15 + 1)
         exp = _saturate(exp + (-value if minus else value))
         i = j
-    return _int_of_digits(digits), exp, i
+    return int_of_digits(digits), exp, i
 
 
 # Python refuses to convert ints of more than a few thousand decimal digits to and from
@@ -92,7 +92,7 @@ def _decimal(s: str, i: int) -> Tuple[int, int, int]:
 _CHUNK = 2000
 
 
-def _int_of_digits(digits: str) -> int:
+def int_of_digits(digits: str) -> int:
     v = 0
     for i in range(0, len(digits), _CHUNK):
         piece = digits[i : i + _CHUNK]

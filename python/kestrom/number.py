@@ -36,7 +36,7 @@ from . import raw
 from ._format import Format, _index
 from ._formatting import format_value, significant
 from ._rounding import nearest
-from ._text import digits_of_int, parse
+from ._text import digits_of_int, int_of_digits, parse
 from .context import (Context, DivisionByZero, InvalidOperation, Overflow, Underflow, getcontext,
                       localcontext)
 
@@ -158,8 +158,7 @@ class Number:
         if not value.is_finite():
             raise ValueError(f"{value!r} has no Number: a Number is finite")
         sign, digits, exp10 = value.as_tuple()
-        mantissa = int("".join(map(str, digits)) or "0") if len(digits) < 4000 else int(value.scaleb(-exp10))
-        return _nearest(bool(sign), mantissa, 1, int(exp10), format)
+        return _nearest(bool(sign), int_of_digits("".join(map(str, digits))), 1, int(exp10), format)
 
     @classmethod
     def from_str(cls, text: str, format: Format) -> "Number":

@@ -94,7 +94,8 @@ def test_mean_and_sum():
 
 @pytest.mark.parametrize("value, same", [
     (" 1.5 ", "1.5"), ("\n-2_000\t", "-2000"), ("1_0.2_5e1_0", "10.25e10"), (Decimal("1.25"), "1.25"),
-    (Decimal("-0.5E+3"), "-500"), (Decimal("-0"), "0"), (Decimal("7e-100"), "7e-100")])
+    (Decimal("-0.5E+3"), "-500"), (Decimal("-0"), "0"), (Decimal("7e-100"), "7e-100"),
+    (Decimal("3." + "3" * 5000), "3." + "3" * 5000)])
 def test_text_and_decimals_as_decimal_reads_them(value, same):
     assert Number(value, F).trits() == Number(same, F).trits() and Number(value, F).flags == 0
 
