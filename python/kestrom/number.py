@@ -277,28 +277,32 @@ class Number:
 
     def __int__(self) -> int:
         """The exact value truncated toward zero, like int(Fraction)."""
-        return int(self.to_fraction())
+        return self.__trunc__()
 
     def __trunc__(self) -> int:
         """math.trunc(x): the exact value truncated toward zero."""
-        return int(self.to_fraction())
+        return 0 if self._below_half() else int(self.to_fraction())
 
     def __floor__(self) -> int:
         """math.floor(x): the largest int not above the exact value."""
-        return math.floor(self.to_fraction())
+        return min(self.sign, 0) if self._below_half() else math.floor(self.to_fraction())
 
     def __ceil__(self) -> int:
         """math.ceil(x): the smallest int not below the exact value."""
-        return math.ceil(self.to_fraction())
+        return max(self.sign, 0) if self._below_half() else math.ceil(self.to_fraction())
+
+    def _below_half(self) -> bool:
+        """Whether |x| < 1/2, decided from the exponent alone (|x| < 3**e / 2): the integer
+        conversions of a Number with a huge negative exponent need no exact value."""
+        return self.exponent <= 0
 
     def __round__(self, ndigits: Optional[int] = None) -> Union[int, "Number"]:
         """round(x): the int nearest to the exact value, ties to even. round(x, n): the exact
         value rounded to n decimal places (ties to even), then to the nearest Number of x's
         Format, so the result is a Number and may differ from the decimal in its last trit."""
-        q = self.to_fraction()
         if ndigits is None:
-            return round(q)
-        return Number.from_fraction(round(q, _index(ndigits, "ndigits")), self._format)
+            return 0 if self._below_half() else round(self.to_fraction())
+        return Number.from_fraction(round(self.to_fraction(), _index(ndigits, "ndigits")), self._format)
 
     def __str__(self) -> str:
         """The exact value, "n" or "-n/d" in lowest terms; from_str reads it back exactly."""

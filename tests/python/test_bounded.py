@@ -1,6 +1,7 @@
 # SPDX-License-Identifier: MIT
 """Conversions cost little whatever the exponent: the interval rounding agrees with the exact
 one, and every short input converts in milliseconds, Format(19, n) included."""
+import math
 import random
 import time
 from decimal import Decimal
@@ -87,3 +88,11 @@ def test_extremes_land_where_magnitudes_say():
     # the smallest magnitude, +--...-+ * 3**-LIMIT, is about 5.45e-277269826
     assert [seen(t) for t in ("6e-277269826", "3e-277269826", "2e-277269826")] == [
         (-LIMIT, 0, (-1, -1, 1)), (-LIMIT, 2, (-1, -1, 1)), (0, 2, (0, 0, 0))]
+
+
+def test_integer_conversions_of_huge_exponents_need_no_exact_value():
+    with localcontext(traps=()):
+        tiny, minus = Number("1e-10000000", F19), Number("-3e-277269826", F19)
+    start = time.perf_counter()
+    got = [f(x) for x in (tiny, minus) for f in (int, round, math.floor, math.ceil, math.trunc)]
+    assert got == [0, 0, 0, 1, 0, 0, 0, -1, 0, 0] and time.perf_counter() - start < 1.0
