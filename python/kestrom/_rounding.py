@@ -35,7 +35,6 @@ def nearest(negative: bool, num: int, den: int, exp10: int, mant_len: int, max_e
     n = mant_len
     s = -1 if negative else 1
     top = 3**n
-    bottom = (top // 3 + 1) // 2  # the smallest normalized mantissa, (3**(n-1) + 1) / 2
     if num == 0:
         return 0, 0, 0
     # A decimal estimate first (within a third of a decade): far beyond the range is
