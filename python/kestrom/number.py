@@ -175,16 +175,17 @@ class Number:
         return _nearest(negative, num, den, exp10, format)
 
     @classmethod
-    def from_trits(cls, exponent: Iterable[int], mantissa: Iterable[int], format: Format) -> "Number":
+    def from_trits(cls, exponent: Iterable[int], mantissa: Iterable[int], format: Format,
+                   *, flags: int = 0) -> "Number":
         """The Number with these trits, least significant first, with or without a (zero)
-        guard trit. Raises ValueError unless they are trits of the Format's lengths and the
-        number is normalized or zero."""
+        guard trit, carrying `flags`. Raises ValueError unless they are trits of the Format's
+        lengths and the number is normalized or zero."""
         fmt = _checked_format(format)
         exp = _trits_of(exponent, fmt.exp_len, "exponent")
         mant = _trits_of(mantissa, fmt.mant_len, "mantissa")
         if mant[-1] == 0 and any(mant + exp):
             raise ValueError("the top mantissa trit is zero but the number is not zero")
-        return cls._make(fmt, exp, mant, 0)
+        return cls._make(fmt, exp, mant, Flag(flags))
 
     # --- what it is ---------------------------------------------------------------------
 
@@ -312,9 +313,14 @@ class Number:
 
     def __repr__(self) -> str:
         """Number('exact value', Format(e, m)), with flags=... when there are flags; it
-        evaluates back to the same trits and flags."""
+        evaluates back to the same trits and flags. Beyond 3**1000, whose exact text runs to
+        hundreds of digits and more (millions at Format(19, n)), it is
+        Number.from_trits(exponent trits, mantissa trits, Format(e, m)) instead."""
         flags = "|".join(f"Flag.{f.name}" for f in Flag if f & self._flags)
-        return f"Number('{self}', {self._format!r}" + (f", flags={flags})" if flags else ")")
+        tail = f", flags={flags})" if flags else ")"
+        if abs(self.exponent) > 1000:
+            return f"Number.from_trits({self._exp}, {self._mant}, {self._format!r}" + tail
+        return f"Number('{self}', {self._format!r}" + tail
 
     def __format__(self, spec: str) -> str:
         """format(x, spec) with float's presentation types e E f F g G % and none, with

@@ -9,6 +9,7 @@ from fractions import Fraction
 
 import pytest
 
+import kestrom
 from kestrom import Format, Number, localcontext
 from kestrom import _rounding
 
@@ -96,3 +97,8 @@ def test_integer_conversions_of_huge_exponents_need_no_exact_value():
     start = time.perf_counter()
     got = [f(x) for x in (tiny, minus) for f in (int, round, math.floor, math.ceil, math.trunc)]
     assert got == [0, 0, 0, 1, 0, 0, 0, -1, 0, 0] and time.perf_counter() - start < 1.0
+    with localcontext(traps=()):
+        for x in (tiny, minus, Number("1e999", Format(8, 6)), Number("1e600", F19) * 3):
+            back = eval(repr(x), vars(kestrom))  # short and exact, without the exact value
+            assert (back.trits(), back.flags, back.format) == (x.trits(), x.flags, x.format)
+            assert len(repr(x)) < 300 and repr(x).startswith("Number.from_trits(")
