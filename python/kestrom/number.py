@@ -447,38 +447,83 @@ class Number:
         return -self if self.sign < 0 else self
 
     # --- comparisons, by exact value ----------------------------------------------------
+    # Decided from signs and exponents where they suffice, so that Numbers with exponents in
+    # the millions compare without their exact values.
 
-    def _exact(self, other: object) -> Union[Fraction, float, None]:
+    def _order(self, other: object) -> Union[int, float, None]:
+        """-1, 0 or +1 as self is below, equal to or above other; NaN against a NaN; None for
+        a type we do not compare with."""
         if isinstance(other, Number):
-            return other.to_fraction()
-        if isinstance(other, (float, numbers.Rational)):
-            return other  # type: ignore[return-value]
-        return None
+            return _order_of_numbers(self, other)
+        if isinstance(other, float):
+            if math.isnan(other):
+                return math.nan
+            if math.isinf(other):
+                return -1 if other > 0 else 1
+            num, den = other.as_integer_ratio()
+        elif isinstance(other, numbers.Rational):
+            num, den = int(other.numerator), int(other.denominator)
+        else:
+            return None
+        quick = _order_by_magnitude(self, num, den)
+        if quick is not None:
+            return quick
+        a, b = self.to_fraction(), Fraction(num, den)
+        return (a > b) - (a < b)
 
     def __eq__(self, other: object) -> bool:
         """Exact equality of values, across Formats and with int, Fraction and float."""
-        b = self._exact(other)
-        return NotImplemented if b is None else self.to_fraction() == b
+        o = self._order(other)
+        return NotImplemented if o is None else o == 0
 
     def __lt__(self, other: Operand) -> bool:
         """Exact order of values, as for ==; TypeError for other types."""
-        b = self._exact(other)
-        return NotImplemented if b is None else self.to_fraction() < b
+        o = self._order(other)
+        return NotImplemented if o is None else o < 0
 
     def __le__(self, other: Operand) -> bool:
         """Exact order of values, as for ==."""
-        b = self._exact(other)
-        return NotImplemented if b is None else self.to_fraction() <= b
+        o = self._order(other)
+        return NotImplemented if o is None else o <= 0
 
     def __gt__(self, other: Operand) -> bool:
         """Exact order of values, as for ==."""
-        b = self._exact(other)
-        return NotImplemented if b is None else self.to_fraction() > b
+        o = self._order(other)
+        return NotImplemented if o is None else o > 0
 
     def __ge__(self, other: Operand) -> bool:
         """Exact order of values, as for ==."""
-        b = self._exact(other)
-        return NotImplemented if b is None else self.to_fraction() >= b
+        o = self._order(other)
+        return NotImplemented if o is None else o >= 0
+
+
+def _order_of_numbers(a: Number, b: Number) -> int:
+    """The sign of a - b. A non-zero value lies strictly between 3**e / 6 and 3**e / 2, so
+    different exponents order the magnitudes; equal ones leave the mantissas to compare."""
+    sa, sb = a.sign, b.sign
+    if sa != sb or sa == 0:
+        return (sa > sb) - (sa < sb)
+    ea, eb = a.exponent, b.exponent
+    if ea != eb:
+        return sa if ea > eb else -sa
+    ma = abs(_int_of(a._mant)) * 3**b._format.mant_len
+    mb = abs(_int_of(b._mant)) * 3**a._format.mant_len
+    return sa * ((ma > mb) - (ma < mb))
+
+
+def _order_by_magnitude(a: Number, num: int, den: int) -> Optional[int]:
+    """The sign of a - num/den (den > 0) when signs or magnitudes decide it, else None.
+    log3|a| lies in (e - 1.631, e - 0.631); log3|num/den| within 0.631 of L below."""
+    sa, sq = a.sign, (num > 0) - (num < 0)
+    if sa != sq or sa == 0:
+        return (sa > sq) - (sa < sq)
+    e = a.exponent
+    L = (abs(num).bit_length() - den.bit_length()) / 1.5849625007211562
+    if L < e - 2.5:
+        return sa
+    if L > e + 0.25:
+        return -sa
+    return None
 
 
 # Its value is exactly a rational, m * 3**k: as a numbers.Rational (and so a numbers.Number)

@@ -102,3 +102,26 @@ def test_integer_conversions_of_huge_exponents_need_no_exact_value():
             back = eval(repr(x), vars(kestrom))  # short and exact, without the exact value
             assert (back.trits(), back.flags, back.format) == (x.trits(), x.flags, x.format)
             assert len(repr(x)) < 300 and repr(x).startswith("Number.from_trits(")
+
+
+def test_order_near_and_far_follows_exact_values():
+    rng = random.Random(11)
+    fmt = Format(6, 8)
+    for _ in range(2000):
+        x = Number(Fraction(rng.randint(-10 ** 6, 10 ** 6), rng.randint(1, 10 ** 6)) * Fraction(3) ** rng.randint(-300, 300), fmt)
+        q = x.to_fraction() * rng.choice([1, Fraction(1001, 1000), Fraction(999, 1000), 3, Fraction(1, 3), 7, -1]) \
+            + rng.choice([0, 0, Fraction(1, 3 ** 400)])
+        y = Number(q, Format(6, 5)) if rng.random() < 0.3 else q
+        exact = y.to_fraction() if isinstance(y, Number) else y
+        r = x.to_fraction()
+        assert (x < y, x == y, x >= y) == (r < exact, r == exact, r >= exact), (x, y)
+
+
+def test_huge_exponents_compare_without_their_exact_values():
+    with localcontext(traps=()):
+        tiny, minus = Number("1e-10000000", F19), Number("-3e-277269826", F19)
+        huge = Number("1e10000000", F19)
+    start = time.perf_counter()
+    assert sorted([huge, 1, tiny, -1e-9, minus, 0, -huge]) == [-huge, -1e-9, minus, 0, tiny, 1, huge]
+    assert tiny != 0 and tiny < Fraction(1, 10 ** 300) and tiny > minus and not (huge < tiny) and huge > 10 ** 99
+    assert time.perf_counter() - start < 1.0
