@@ -5,7 +5,13 @@ from __future__ import annotations
 import ctypes
 import ctypes.util
 import os
+import sys
 from typing import List, Optional, Tuple
+
+# A platform wheel (script/wheel) carries the libraries of its build here.
+_BUNDLED = os.path.join(os.path.dirname(os.path.abspath(__file__)), "lib")
+# The name of a library's runtime package file on Linux, for the dynamic loader's search.
+_SONAME = "lib{}.so.0"
 
 
 class LibraryNotFoundError(OSError):
@@ -16,8 +22,10 @@ def open_library(name: str, path: Optional[str], variable: str) -> Tuple[ctypes.
     """The library `name` (kestrom or brennic) and the path it was opened from.
 
     The first of these that is given decides, and its failure is final: the explicit `path`,
-    then the environment variable `variable`, then what ctypes.util.find_library(name) finds
-    on the system (installed packages, the loader's search path). Both libraries use the C
+    then the environment variable `variable`. Without either: the copy a platform wheel
+    carries (kestrom/lib/lib<name>.so.0), then on Linux lib<name>.so.0 as the dynamic loader
+    finds it (LD_LIBRARY_PATH, the installed runtime package), then what
+    ctypes.util.find_library(name) finds on the system. Both libraries use the C
     calling convention that ctypes.CDLL expects, also as 32-bit Windows DLLs."""
     tried: List[str] = []
     candidates: List[Tuple[str, str]] = []
@@ -30,10 +38,18 @@ def open_library(name: str, path: Optional[str], variable: str) -> Tuple[ctypes.
             candidates.append((f"{variable}={from_env!r}", from_env))
         else:
             tried.append(f"{variable} not set")
+            bundled = os.path.join(_BUNDLED, f"lib{name}.so.0")
+            if sys.platform.startswith("linux") and os.path.isfile(bundled):
+                candidates.append((f"the copy in the package, {bundled!r}", bundled))
+            else:
+                tried.append(f"no copy in the package ({_BUNDLED})")
+            if sys.platform.startswith("linux"):  # the runtime package's library by its soname
+                soname = _SONAME.format(name)
+                candidates.append((f"the loader's search for {soname}", soname))
             found = ctypes.util.find_library(name)
             if found is None:
                 tried.append(f"ctypes.util.find_library({name!r}) found nothing")
-            else:
+            elif all(found != c for _, c in candidates):
                 candidates.append((f"ctypes.util.find_library({name!r}) gave {found!r}", found))
     for label, candidate in candidates:
         try:

@@ -26,7 +26,7 @@ __all__ = ["Brennic", "LibraryNotFoundError", "Vector", "add", "div", "library",
 
 LANES = 4
 Lane = Union[int, float, numbers.Rational]
-Vector = Tuple[float, float, float, float]
+Vector = Tuple[float, float, float, float]  # what the operations return: four floats
 
 _FOUR = ctypes.c_float * LANES
 # The smallest magnitude that rounds to infinity in binary32: halfway past the largest float.
@@ -112,20 +112,44 @@ def library(path: Optional[str] = None) -> Brennic:
 
 
 def add(left: Sequence[Lane], right: Sequence[Lane]) -> Vector:
-    """left[i] + right[i] for the four lanes, by brennic's addSSEasm."""
+    """left[i] + right[i] for the four lanes, by brennic's addSSEasm.
+
+    Each lane is first rounded to the nearest binary32; the result is a tuple of four floats
+    holding the binary32 results, rounded under the thread's SSE rounding mode (to nearest by
+    default; a zero divisor gives an infinity, 0/0 a NaN). Raises ValueError unless both
+    vectors have exactly four lanes or for a finite lane beyond binary32, TypeError for a lane
+    that is not a number, LibraryNotFoundError when brennic cannot be opened."""
     return library().add(left, right)
 
 
 def sub(left: Sequence[Lane], right: Sequence[Lane]) -> Vector:
-    """left[i] - right[i] for the four lanes, by brennic's subSSEasm."""
+    """left[i] - right[i] for the four lanes, by brennic's subSSEasm.
+
+    Each lane is first rounded to the nearest binary32; the result is a tuple of four floats
+    holding the binary32 results, rounded under the thread's SSE rounding mode (to nearest by
+    default; a zero divisor gives an infinity, 0/0 a NaN). Raises ValueError unless both
+    vectors have exactly four lanes or for a finite lane beyond binary32, TypeError for a lane
+    that is not a number, LibraryNotFoundError when brennic cannot be opened."""
     return library().sub(left, right)
 
 
 def mul(left: Sequence[Lane], right: Sequence[Lane]) -> Vector:
-    """left[i] * right[i] for the four lanes, by brennic's mulSSEasm."""
+    """left[i] * right[i] for the four lanes, by brennic's mulSSEasm.
+
+    Each lane is first rounded to the nearest binary32; the result is a tuple of four floats
+    holding the binary32 results, rounded under the thread's SSE rounding mode (to nearest by
+    default; a zero divisor gives an infinity, 0/0 a NaN). Raises ValueError unless both
+    vectors have exactly four lanes or for a finite lane beyond binary32, TypeError for a lane
+    that is not a number, LibraryNotFoundError when brennic cannot be opened."""
     return library().mul(left, right)
 
 
 def div(left: Sequence[Lane], right: Sequence[Lane]) -> Vector:
-    """left[i] / right[i] for the four lanes, by brennic's divSSEasm."""
+    """left[i] / right[i] for the four lanes, by brennic's divSSEasm.
+
+    Each lane is first rounded to the nearest binary32; the result is a tuple of four floats
+    holding the binary32 results, rounded under the thread's SSE rounding mode (to nearest by
+    default; a zero divisor gives an infinity, 0/0 a NaN). Raises ValueError unless both
+    vectors have exactly four lanes or for a finite lane beyond binary32, TypeError for a lane
+    that is not a number, LibraryNotFoundError when brennic cannot be opened."""
     return library().div(left, right)

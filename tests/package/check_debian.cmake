@@ -2,8 +2,9 @@
 # Builds the Debian packages from debian/ the way a distribution does (dpkg-buildpackage on a
 # copy of the source tree), runs lintian --pedantic on them (any tag fails: overrides need a
 # reason in debian/*.lintian-overrides), checks what each package holds and depends on, then
-# unpacks them into a scratch root and uses them: tcalc --version, man -l tcalc.1, and the
-# consumer project built through find_package against the unpacked libkestrom-dev alone.
+# unpacks them into a scratch root and uses them: tcalc --version, man -l tcalc.1, the
+# consumer project built through find_package against the unpacked libkestrom-dev alone, and
+# python3-kestrom imported by Debian's python3 on the unpacked libraries.
 # Usage: cmake -DSOURCE_DIR=<tree> -DWORK_DIR=<scratch> -DCONSUMER_DIR=<consumer project>
 #   -DEXAMPLES_DIR=<examples> -DVERSION=<x.y.z> -DCXX=<compiler> -DGENERATOR=<generator>
 #   -DMAKE_PROGRAM=<make program> -P check_debian.cmake
@@ -58,9 +59,16 @@ set(libkestrom-dev "Multi-Arch: same"
 # name exported today (the symbols files).
 set(kestrom-tools "Depends: libbrennic0 (>= 0.1.0), libc6"
   usr/bin/tcalc usr/share/man/man1/tcalc.1.gz)
+set(python3-kestrom "Architecture: all"
+  "Depends: libbrennic0 (>= ${VERSION}), libkestrom0 (>= ${VERSION}), python3:any"
+  usr/lib/python3/dist-packages/kestrom/__init__.py usr/lib/python3/dist-packages/kestrom/lanes.py
+  usr/lib/python3/dist-packages/kestrom/py.typed)
 set(root ${WORK_DIR}/root)
-foreach(pkg IN ITEMS libkestrom0 libbrennic0 libkestrom-dev kestrom-tools)
+foreach(pkg IN ITEMS libkestrom0 libbrennic0 libkestrom-dev kestrom-tools python3-kestrom)
   set(deb ${WORK_DIR}/${pkg}_${VERSION}_${arch}.deb)
+  if(NOT EXISTS ${deb})
+    set(deb ${WORK_DIR}/${pkg}_${VERSION}_all.deb)
+  endif()
   run(dpkg-deb --field ${deb})
   set(fields "${run_output}")
   run(dpkg-deb --contents ${deb})
@@ -92,6 +100,19 @@ if(at EQUAL -1)
   message(FATAL_ERROR "tcalc --version printed '${run_output}', without the version ${VERSION}")
 endif()
 message(STATUS "tcalc --version: ${run_output}")
+
+# Debian's python3 imports the package from the unpacked tree; ctypes finds the unpacked
+# libraries through LD_LIBRARY_PATH.
+set(ENV{PYTHONPATH} ${root}/usr/lib/python3/dist-packages)
+run(/usr/bin/python3 -c "import kestrom
+from kestrom import Format, Number, lanes, raw
+print(Number.from_float(1.501, Format(4, 6)).to_fraction(), lanes.add((1, 2, 3, 4), (1, 1, 1, 1)),
+      kestrom.__file__, raw.library().path)")
+unset(ENV{PYTHONPATH})
+if(NOT run_output MATCHES "^364/243 \\(2.0, 3.0, 4.0, 5.0\\) ${root}/usr/lib/python3/dist-packages/kestrom/__init__.py ")
+  message(FATAL_ERROR "python3-kestrom with Debian's python3 printed '${run_output}'")
+endif()
+message(STATUS "python3-kestrom: ${run_output}")
 
 set(ENV{MANWIDTH} 80)
 execute_process(COMMAND man --warnings -l ${root}/usr/share/man/man1/tcalc.1.gz

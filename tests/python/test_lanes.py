@@ -7,7 +7,7 @@ import struct
 
 import pytest
 
-from kestrom import LibraryNotFoundError, lanes, raw
+from kestrom import LibraryNotFoundError, _loading, lanes, raw
 from kestrom.lanes import Brennic
 
 
@@ -84,7 +84,17 @@ def test_libraries_are_found_or_the_error_says_where_it_looked(monkeypatch, tmp_
         raw.Library()
     monkeypatch.delenv("BRENNIC_LIBRARY")
     monkeypatch.setattr(ctypes.util, "find_library", lambda name: None)
-    with pytest.raises(LibraryNotFoundError, match=r"BRENNIC_LIBRARY not set; ctypes.util.find_library\('brennic'\) found nothing"):
+    monkeypatch.setattr(_loading, "_SONAME", "libnothing-{}.so.0")
+    with pytest.raises(LibraryNotFoundError, match=r"BRENNIC_LIBRARY not set; no copy in the package \(.*\); ctypes.util.find_library\('brennic'\) found nothing"):
         Brennic()
     with pytest.raises(LibraryNotFoundError, match="does not export addSSEasm"):
         Brennic(raw.library().path)  # a library, but the wrong one
+
+
+def test_a_wheels_copy_comes_after_the_variables_and_before_the_system(monkeypatch, tmp_path):
+    (tmp_path / "libbrennic.so.0").symlink_to(lanes.library().path)
+    monkeypatch.setattr(_loading, "_BUNDLED", str(tmp_path))
+    assert Brennic().path == lanes.library().path  # BRENNIC_LIBRARY still wins
+    monkeypatch.delenv("BRENNIC_LIBRARY")
+    monkeypatch.setattr(ctypes.util, "find_library", lambda name: "/usr/lib/libbrennic-elsewhere.so")
+    assert Brennic().path == str(tmp_path / "libbrennic.so.0")
