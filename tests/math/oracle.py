@@ -129,6 +129,8 @@ def exact(name, args):
 
 
 def invalid(name, args):
+    if not args:
+        return False
     x = args[0]
     return ((name == 'sqrt' and x < 0) or (name in ('log', 'log3') and x <= 0)
             or (name in ('asin', 'acos') and abs(x) > 1)
