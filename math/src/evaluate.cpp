@@ -58,8 +58,15 @@ void encloseScaled(const Integer& m, std::int64_t k, mpfr_ptr lo, mpfr_ptr hi) {
         mpfr_set(outer, a, MPFR_RNDU);
     } else {
         Real pLow(prec + 8), pHigh(prec + 8);
-        mpfr_ui_pow_ui(pLow, 3, static_cast<unsigned long>(ak), MPFR_RNDD);
-        mpfr_ui_pow_ui(pHigh, 3, static_cast<unsigned long>(ak), MPFR_RNDU);
+        if (bitsOfPowerOf3(ak) <= prec + 8) {  // exact, and quicker from GMP
+            Integer p;
+            mpz_ui_pow_ui(p, 3, static_cast<unsigned long>(ak));
+            mpfr_set_z(pLow, p, MPFR_RNDN);
+            mpfr_set(pHigh, pLow, MPFR_RNDN);
+        } else {
+            mpfr_ui_pow_ui(pLow, 3, static_cast<unsigned long>(ak), MPFR_RNDD);
+            mpfr_ui_pow_ui(pHigh, 3, static_cast<unsigned long>(ak), MPFR_RNDU);
+        }
         if (k > 0) {
             mpfr_mul(inner, a, pLow, MPFR_RNDD);
             mpfr_mul(outer, a, pHigh, MPFR_RNDU);

@@ -105,13 +105,15 @@ bool roundBinary(mpfr_srcptr v, std::int64_t k, bool away, const Band& band, Rou
         Real power(powerExact ? bitsOfPowerOf3(as) : prec + 64);
         Real z(s >= 0 && powerExact ? prec + bitsOfPowerOf3(as) : prec + 64);
         mpfr_abs(z, v, MPFR_RNDN);  // exact when z holds v's precision
-        if (s >= 0) {
-            mpfr_ui_pow_ui(power, 3, static_cast<unsigned long>(as), dir);
-            mpfr_mul(z, z, power, dir);
+        if (powerExact) {  // GMP's integer power is quicker than MPFR's rounded one
+            Integer p;
+            mpz_ui_pow_ui(p, 3, static_cast<unsigned long>(as));
+            mpfr_set_z(power, p, MPFR_RNDN);
         } else {
-            mpfr_ui_pow_ui(power, 3, static_cast<unsigned long>(as), other);
-            mpfr_div(z, z, power, dir);
+            mpfr_ui_pow_ui(power, 3, static_cast<unsigned long>(as), s >= 0 ? dir : other);
         }
+        if (s >= 0) mpfr_mul(z, z, power, dir);
+        else mpfr_div(z, z, power, dir);
         // z as num / den, den a power of 2.
         Integer num, den(1);
         const mpfr_exp_t q = mpfr_get_z_2exp(num, z);
