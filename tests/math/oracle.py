@@ -88,6 +88,8 @@ def rational_root(q, k):
 
 def exact(name, args):
     """The exact result as a Fraction when it is rational, else None."""
+    if not args:
+        return None
     x = args[0]
     if name == 'sqrt':
         return rational_root(x, 2)
@@ -151,7 +153,7 @@ def mp_of(q):
 
 def approximate(name, args):
     a = [mp_of(q) for q in args]
-    x = a[0]
+    x = a[0] if a else None
     if name == 'sqrt': return mpmath.sqrt(x)
     if name == 'cbrt': return mpmath.cbrt(x) if x >= 0 else -mpmath.cbrt(-x)
     if name == 'exp': return mpmath.exp(x)
@@ -170,14 +172,16 @@ def approximate(name, args):
         r = mpmath.power(abs(x), a[1])
         return -r if x < 0 and args[1].numerator % 2 else r
     if name == 'pi': return +mpmath.pi
-    if name == 'e': return mpmath.e
+    if name == 'e': return +mpmath.e
     raise KeyError(name)
 
 
 def log3_magnitude(name, args):
     """log3 of the result's magnitude at low precision, or None where it is moderate."""
     with mpmath.workprec(64):
-        x = mp_of(args[0]) if args else None
+        if not args:
+            return None
+        x = mp_of(args[0])
         if name == 'exp':
             return float(x / mpmath.log(3))
         if name == 'exp3':
