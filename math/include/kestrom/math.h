@@ -1,5 +1,5 @@
-/* SPDX-License-Identifier: MIT
- * kestrom/math.h: the functions of kestrom/math.hpp over trit arrays, for C and foreign hosts
+// SPDX-License-Identifier: MIT
+/* kestrom/math.h: the functions of kestrom/math.hpp over trit arrays, for C and foreign hosts
  * (the Python package calls them through ctypes).
  *
  * Numbers are laid out as kestrom's exports take them: an exponent string of expLen trits
