@@ -84,7 +84,7 @@ def randomized():
     rng = random.Random(27)
     for n in (27, 81, 243):
         f = Fmt(6, n)
-        count = max(1, int(60 * SCALE * (27 / n) ** 0.5))
+        count = max(1, int(200 * SCALE * (27 / n) ** 0.5))
         for name in Library.UNARY:
             lo, hi, pos = RANGES[name]
             for _ in range(count):
