@@ -13,16 +13,18 @@ Number evaluate(Format format, unsigned flags, const Evaluator& eval, int* passe
     mpfr_prec_t prec = startPrecision(format);
     Rounded low, high;
     int pass = 0;
-    bool enclosed = false;
+    bool rounded = false;
     while (pass < kMaxPasses) {
         ++pass;
         Enclosure e(prec);
-        enclosed = eval(prec, e) && mpfr_number_p(e.lo) && mpfr_number_p(e.hi) && mpfr_lessequal_p(e.lo, e.hi) &&
+        const bool enclosed = eval(prec, e) && mpfr_number_p(e.lo) && mpfr_number_p(e.hi) && mpfr_lessequal_p(e.lo, e.hi) &&
                    e.lo.sign() == e.hi.sign();
         if (enclosed) {
             // Ends of one sign: the lower magnitude is rounded towards zero, the higher away.
             const bool negative = e.hi.sign() < 0;
-            if (roundBinary(e.lo, e.offset, negative, band, low) &&
+            const bool lowRounded = roundBinary(e.lo, e.offset, negative, band, low);
+            rounded = rounded || lowRounded;
+            if (lowRounded &&
                 roundBinary(e.hi, e.offset, !negative, band, high) && sameResult(low, high))
                 break;
         }
@@ -30,8 +32,8 @@ Number evaluate(Format format, unsigned flags, const Evaluator& eval, int* passe
     }
     if (passes != nullptr) *passes = pass;
     // After kMaxPasses undecided passes (no argument is known to need them) the lower end's
-    // rounding stands.
-    return toNumber(low, format, flags);
+    // rounding stands, or the invalid result where no enclosure was ever rounded.
+    return rounded ? toNumber(low, format, flags) : invalidResult(format, flags);
 }
 
 Number exactResult(const Integer& s, std::int64_t k, Format format, unsigned flags) {

@@ -62,6 +62,36 @@ void hullMonotone(F f, mpfr_srcptr xlo, mpfr_srcptr xhi, mpfr_ptr lo, mpfr_ptr h
     if (mpfr_greater_p(h2, hi)) mpfr_set(hi, h2, MPFR_RNDU);
 }
 
+// f over [xlo, xhi] in one call, given d >= |f'| there: the bracket of f(xlo) widened by
+// d (xhi - xlo). bound(h, w, d) sets d from the bracket's upper end h and the width w.
+template <class F, class B>
+void encloseLipschitz(F f, B bound, mpfr_srcptr xlo, mpfr_srcptr xhi, mpfr_ptr lo, mpfr_ptr hi) {
+    const mpfr_prec_t prec = mpfr_get_prec(lo);
+    Real r(prec);
+    bracket(r, f(r, xlo), lo, hi);
+    if (mpfr_equal_p(xlo, xhi)) return;
+    Real w(prec), d(prec);
+    mpfr_sub(w, xhi, xlo, MPFR_RNDU);
+    bound(static_cast<mpfr_srcptr>(hi), static_cast<mpfr_srcptr>(w), static_cast<mpfr_ptr>(d));
+    mpfr_mul(d, d, w, MPFR_RNDU);
+    mpfr_sub(lo, lo, d, MPFR_RNDD);
+    mpfr_add(hi, hi, d, MPFR_RNDU);
+}
+
+// Bounds of |f'| for encloseLipschitz: a constant, and c exp(x) over a width w <= 1/2
+// (exp(w) <= 1 + 2w) from h >= exp(xlo).
+inline auto constantBound(unsigned long c) {
+    return [c](mpfr_srcptr, mpfr_srcptr, mpfr_ptr d) { mpfr_set_ui(d, c, MPFR_RNDU); };
+}
+inline auto exponentialBound(unsigned long c) {
+    return [c](mpfr_srcptr h, mpfr_srcptr w, mpfr_ptr d) {
+        mpfr_mul_2ui(d, w, 1, MPFR_RNDU);
+        mpfr_add_ui(d, d, 1, MPFR_RNDU);
+        mpfr_mul(d, d, h, MPFR_RNDU);
+        mpfr_mul_ui(d, d, c, MPFR_RNDU);
+    };
+}
+
 }  // namespace kestrom::math::detail
 
 #endif

@@ -49,7 +49,7 @@ Number expOf(const Number& x, int* passes) {
         const mpfr_prec_t in = prec + integerBits(x) + 8;
         Real lo(in), hi(in);
         encloseScaled(s.m, s.k, lo, hi);
-        hullMonotone(expFn, lo, hi, out.lo, out.hi);
+        encloseLipschitz(expFn, exponentialBound(1), lo, hi, out.lo, out.hi);
         return true;
     }, passes);
 }
@@ -81,7 +81,7 @@ Number exp3Of(const Number& x, int* passes) {
     return evaluate(f, x.flags(), [&](mpfr_prec_t prec, Enclosure& out) {
         Real lo(prec + 8), hi(prec + 8);
         encloseScaled(frac, s.k, lo, hi);
-        hullMonotone(exp3Fn, lo, hi, out.lo, out.hi);
+        encloseLipschitz(exp3Fn, exponentialBound(2), lo, hi, out.lo, out.hi);  // (3^x)' = 3^x log 3
         out.offset = t;
         return true;
     }, passes);

@@ -28,7 +28,7 @@ void encloseLog1p(const Split& s, int n, mpfr_ptr lo, mpfr_ptr hi) {
     const mpfr_prec_t in = mpfr_get_prec(lo) + 8;
     Real ulo(in), uhi(in);
     encloseScaled(s.d, -(n - 1), ulo, uhi);
-    hullMonotone(log1pFn, ulo, uhi, lo, hi);
+    encloseLipschitz(log1pFn, constantBound(2), ulo, uhi, lo, hi);  // 1 / (1 + u) < 2
 }
 
 // log 3 into [lo, hi].

@@ -121,7 +121,7 @@ Number powOf(const Number& x, const Number& y, int* passes) {
                 mpfr_mul(t, a, b, MPFR_RNDU);
                 mpfr_max(whi, whi, t, MPFR_RNDU);
             }
-        hullMonotone(expFn, wlo, whi, out.lo, out.hi);
+        encloseLipschitz(expFn, exponentialBound(1), wlo, whi, out.lo, out.hi);
         if (sign < 0) {
             mpfr_swap(out.lo, out.hi);
             mpfr_neg(out.lo, out.lo, MPFR_RNDN);

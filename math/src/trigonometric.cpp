@@ -24,8 +24,7 @@ int trigFn(Trig which, mpfr_ptr r, mpfr_srcptr x) {
     }
 }
 
-// sin, cos or tan over [xlo, xhi] into [lo, hi], or false where it cannot tell that the
-// function is monotone there (an extremum or a pole may lie inside).
+// sin, cos or tan over [xlo, xhi] into [lo, hi], or false where a pole of tan may lie inside.
 bool encloseTrig(Trig which, mpfr_srcptr xlo, mpfr_srcptr xhi, mpfr_ptr lo, mpfr_ptr hi) {
     const auto f = [which](mpfr_ptr r, mpfr_srcptr x) { return trigFn(which, r, x); };
     if (which == Trig::tan) {  // increasing between poles; across one the ends swap order
@@ -37,19 +36,7 @@ bool encloseTrig(Trig which, mpfr_srcptr xlo, mpfr_srcptr xhi, mpfr_ptr lo, mpfr
         mpfr_set(hi, h2, MPFR_RNDU);
         return true;
     }
-    if (!mpfr_equal_p(xlo, xhi)) {
-        // The derivative (cos for sin, -sin for cos) moves by at most the width over the
-        // enclosure: keeping clear of zero by more than that, it has one sign there.
-        const mpfr_prec_t prec = mpfr_get_prec(lo);
-        Real d(prec), width(prec);
-        if (which == Trig::sin) mpfr_cos(d, xlo, MPFR_RNDN);
-        else mpfr_sin(d, xlo, MPFR_RNDN);
-        mpfr_abs(d, d, MPFR_RNDN);
-        mpfr_nextbelow(d);  // below |derivative(xlo)|
-        mpfr_sub(width, xhi, xlo, MPFR_RNDU);
-        if (!mpfr_greater_p(d, width)) return false;
-    }
-    hullMonotone(f, xlo, xhi, lo, hi);
+    encloseLipschitz(f, constantBound(1), xlo, xhi, lo, hi);  // |sin'|, |cos'| <= 1
     return true;
 }
 
@@ -76,7 +63,7 @@ Number trigOf(Trig which, const Number& x, int* passes) {
     }, passes);
 }
 
-// A monotone function of x, with |x| <= 1 required when `bounded`.
+// asin or acos (`bounded`: |x| <= 1, monotone), or atan.
 Number monotoneOf(int (*fn)(mpfr_ptr, mpfr_srcptr, mpfr_rnd_t), bool bounded, const Number& x, int* passes) {
     if (passes != nullptr) *passes = 0;
     const Format f = x.format();
@@ -88,7 +75,10 @@ Number monotoneOf(int (*fn)(mpfr_ptr, mpfr_srcptr, mpfr_rnd_t), bool bounded, co
     return evaluate(f, x.flags(), [&](mpfr_prec_t prec, Enclosure& out) {
         Real lo(prec + 8), hi(prec + 8);
         encloseScaled(s.m, s.k, lo, hi);
-        hullMonotone([fn](mpfr_ptr r, mpfr_srcptr v) { return fn(r, v, MPFR_RNDN); }, lo, hi, out.lo, out.hi);
+        const auto f = [fn](mpfr_ptr r, mpfr_srcptr v) { return fn(r, v, MPFR_RNDN); };
+        // atan' <= 1, which bounds the spread of a narrow enclosure (|x| < 3/2) well.
+        if (!bounded && x.exponent() <= 1) encloseLipschitz(f, constantBound(1), lo, hi, out.lo, out.hi);
+        else hullMonotone(f, lo, hi, out.lo, out.hi);
         return true;
     }, passes);
 }
