@@ -18,7 +18,7 @@ int exp3Fn(mpfr_ptr r, mpfr_srcptr x) { return mpfr_ui_pow(r, 3, x, MPFR_RNDN); 
 // output's precision for exp.
 mpfr_prec_t integerBits(const Number& x) {
     const std::int64_t e = x.exponent();
-    return e > 0 ? static_cast<mpfr_prec_t>(e) * 1585 / 1000 + 1 : 0;
+    return e > 0 ? bitsOfPowerOf3(e) : 0;
 }
 
 }  // namespace

@@ -66,9 +66,10 @@ private:
     mpfr_exp_t emin_, emax_;
 };
 
-// Bits that hold 3^k exactly (k >= 0), with one to spare.
+// Bits that hold 3^k exactly (k >= 0), with one to spare; at most MPFR's largest precision.
 inline mpfr_prec_t bitsOfPowerOf3(long long k) {
-    return static_cast<mpfr_prec_t>(k) * 1585 / 1000 + 2;
+    const long long bits = k * 1585 / 1000 + 2;  // no overflow where mpfr_prec_t has 32 bits
+    return bits > static_cast<long long>(MPFR_PREC_MAX) ? MPFR_PREC_MAX : static_cast<mpfr_prec_t>(bits);
 }
 
 }  // namespace kestrom::math::detail

@@ -13,7 +13,7 @@ enum class Trig { sin, cos, tan };
 // pi keeps the output's precision.
 mpfr_prec_t integerBits(const Number& x) {
     const std::int64_t e = x.exponent();
-    return e > 0 ? static_cast<mpfr_prec_t>(e) * 1585 / 1000 + 1 : 0;
+    return e > 0 ? bitsOfPowerOf3(e) : 0;
 }
 
 int trigFn(Trig which, mpfr_ptr r, mpfr_srcptr x) {
