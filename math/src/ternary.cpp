@@ -8,7 +8,9 @@ namespace kestrom::math::detail {
 
 namespace {
 
-constexpr int kChunk = 39;  // 3^39 < 2^63: a chunk of trits fits one machine word
+// Trits handled a chunk at a time: 3^39 < 2^63, 3^20 < 2^32, so that 3^kChunk fits the
+// unsigned long of GMP's single-limb calls.
+constexpr int kChunk = sizeof(unsigned long) >= 8 ? 39 : 20;
 
 std::uint64_t powerOf3(int k) {
     std::uint64_t p = 1;
