@@ -1,7 +1,8 @@
 # SPDX-License-Identifier: MIT
 # Install rules: both libraries, their public headers, the toolkit, the generated version
-# header, a CMake package (find_package(Kestrom) gives Kestrom::kestrom, Kestrom::brennic and
-# Kestrom::toolkit) and, outside Windows, pkg-config files. Components: "runtime" (the shared
+# header, kestrom-math where it is built, a CMake package (find_package(Kestrom) gives
+# Kestrom::kestrom, Kestrom::brennic and Kestrom::toolkit; the component math gives
+# Kestrom::math) and, outside Windows, pkg-config files. Components: "runtime" (the shared
 # libraries), "development" (everything a program is built with) and "tools" (tcalc).
 # Everything installed is relocatable: the package and the .pc files find the prefix from
 # their own location, so an install tree may be moved or unpacked anywhere.
@@ -22,6 +23,17 @@ install(DIRECTORY ${PROJECT_SOURCE_DIR}/ternary/include/ ${PROJECT_SOURCE_DIR}/s
   DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} COMPONENT development)
 install(FILES ${KESTROM_GENERATED_INCLUDEDIR}/kestrom/version.h
   DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/kestrom COMPONENT development)
+
+# kestrom-math, where it is built: its own export set, so that the package offers the
+# component math only when it was installed.
+if(TARGET kestrom_math)
+  install(TARGETS kestrom_math EXPORT KestromMathTargets
+    LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT runtime NAMELINK_COMPONENT development)
+  install(DIRECTORY ${PROJECT_SOURCE_DIR}/math/include/
+    DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} COMPONENT development)
+  install(EXPORT KestromMathTargets NAMESPACE Kestrom::
+    DESTINATION ${KESTROM_INSTALL_CMAKEDIR} FILE KestromMathTargets.cmake COMPONENT development)
+endif()
 
 install(EXPORT KestromTargets NAMESPACE Kestrom::
   DESTINATION ${KESTROM_INSTALL_CMAKEDIR} FILE KestromTargets.cmake COMPONENT development)
