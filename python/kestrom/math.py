@@ -127,22 +127,20 @@ def _numbers(name: str, args: Tuple[Argument, ...]) -> Tuple[Format, Optional[Tu
 def _apply(name: str, *args: Argument) -> Number:
     """One call of kestrom_math_<name> on the arguments, its flags signalled."""
     fmt, operands = _numbers(name, args)
-    ctx = getcontext()
+    carried = Flag(0)  # results keep their arguments' flags
+    for a in args:
+        if isinstance(a, Number):
+            carried |= a.flags
     if operands is None:
-        carried = Flag(0)
-        for a in args:
-            carried |= a.flags if isinstance(a, Number) else 0
         shown = ", ".join(repr(a.format) for a in args if isinstance(a, Number))
-        ctx.signal(InvalidOperation, f"{name} of numbers of different formats: {shown}")
+        getcontext().signal(InvalidOperation, f"{name} of numbers of different formats: {shown}")
         return Number.from_trits((0,) * fmt.exp_len, (0,) * fmt.mant_len, fmt, flags=carried | Flag.INVALID)
     e, m = fmt.exp_len, fmt.mant_len
     res_exp, res_mant = raw.trit_string(e), raw.trit_string(m)
     buffers = []
-    carried = Flag(0)
     for a in operands:
         exp, mant = a.trits()
         buffers += [raw.trit_string(e, exp), raw.trit_string(m, mant)]
-        carried |= a.flags
     fresh = Flag(getattr(library(), name)(res_exp, res_mant, e, m, *buffers) & _MATH_FLAGS)
     _signal(name, fresh, fmt)
     return Number.from_trits(res_exp[:e], res_mant[:m], fmt, flags=carried | fresh)
