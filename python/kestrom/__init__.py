@@ -12,12 +12,14 @@
 
 Number is the value type (a numbers.Number); kestrom.context decides which conditions
 raise; kestrom.raw calls the library's exports on trit arrays the host owns; kestrom.lanes
-calls brennic's four-lane binary32 operations. The libraries are found from an explicit
-path (raw.library(path), lanes.library(path)), the KESTROM_LIBRARY and BRENNIC_LIBRARY
-environment variables, the copies a platform wheel carries in kestrom/lib, or the system
+calls brennic's four-lane binary32 operations; kestrom.math has the correctly rounded
+functions (sqrt, exp, log, sin, pi, ...) of the kestrom-math library. The libraries are
+found from an explicit path (raw.library(path), lanes.library(path), math.library(path)),
+the KESTROM_LIBRARY, BRENNIC_LIBRARY and KESTROM_MATH_LIBRARY environment variables, the
+copies a platform wheel carries in kestrom/lib, or the system
 (ctypes.util.find_library).
 """
-from . import context, lanes, raw
+from . import context, lanes, math, raw
 from ._loading import LibraryNotFoundError
 from .context import (Context, DivisionByZero, InvalidOperation, KestromException, Overflow,
                       Underflow, getcontext, localcontext, setcontext)
@@ -25,5 +27,5 @@ from .number import Flag, Format, Number, Trits
 
 __all__ = ["Context", "DivisionByZero", "Flag", "Format", "InvalidOperation", "KestromException",
            "LibraryNotFoundError", "Number", "Overflow", "Trits", "Underflow", "context",
-           "getcontext", "lanes", "localcontext", "raw", "setcontext"]
+           "getcontext", "lanes", "localcontext", "math", "raw", "setcontext"]
 __version__ = "0.2.0"

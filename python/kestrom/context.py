@@ -12,7 +12,8 @@ the matching Flag on the result, which then carries the library's own value.
         q = Number(1) / 0                  # Number('-8', Format(6, 27), flags=Flag.DIVISION_BY_ZERO)
 
   DivisionByZero    a non-zero dividend over zero            ZeroDivisionError
-  InvalidOperation  0 / 0                                    ZeroDivisionError
+  InvalidOperation  0 / 0, a function outside its domain     ZeroDivisionError, ValueError
+                    (kestrom.math)
   Overflow          an exponent above the Format's range     OverflowError
   Underflow         an exponent below the Format's range     ArithmeticError
 All four derive from KestromException, an ArithmeticError. The context belongs to the
@@ -38,8 +39,10 @@ class DivisionByZero(KestromException, ZeroDivisionError):
     """A non-zero number was divided by zero."""
 
 
-class InvalidOperation(KestromException, ZeroDivisionError):
-    """An operation without a meaningful result: zero divided by zero."""
+class InvalidOperation(KestromException, ZeroDivisionError, ValueError):
+    """An operation without a meaningful result: zero divided by zero (so a
+    ZeroDivisionError), or a kestrom.math function outside its domain or given Numbers of two
+    Formats (so a ValueError as well)."""
 
 
 class Overflow(KestromException, OverflowError):

@@ -53,6 +53,7 @@ class Flag(enum.IntFlag):
     OVERFLOW = 1
     UNDERFLOW = 2
     DIVISION_BY_ZERO = 4
+    INVALID = 8  # a kestrom.math argument outside its function's domain, or of two Formats
 
 
 class Trits(NamedTuple):
@@ -213,6 +214,11 @@ class Number:
     def division_by_zero(self) -> bool:
         """Whether DIVISION_BY_ZERO is among the flags."""
         return bool(self._flags & Flag.DIVISION_BY_ZERO)
+
+    @property
+    def invalid(self) -> bool:
+        """Whether INVALID is among the flags."""
+        return bool(self._flags & Flag.INVALID)
 
     def without_flags(self) -> "Number":
         """The same value with no flags."""
@@ -445,6 +451,26 @@ class Number:
     def __abs__(self) -> "Number":
         """|self|, by the library's inversStr for a negative self; exact."""
         return -self if self.sign < 0 else self
+
+    # --- functions of kestrom.math, as decimal.Decimal has them ---------------------------
+
+    def sqrt(self) -> "Number":
+        """The square root, correctly rounded: kestrom.math.sqrt(self). Raises
+        InvalidOperation (a ValueError) for a negative self when that trap is on."""
+        from . import math as kmath  # it builds on Number
+        return kmath.sqrt(self)
+
+    def exp(self) -> "Number":
+        """e ** self, correctly rounded: kestrom.math.exp(self); Overflow or Underflow beyond
+        the range."""
+        from . import math as kmath
+        return kmath.exp(self)
+
+    def ln(self) -> "Number":
+        """The natural logarithm, correctly rounded: kestrom.math.log(self); InvalidOperation
+        for self <= 0."""
+        from . import math as kmath
+        return kmath.log(self)
 
     # --- comparisons, by exact value ----------------------------------------------------
     # Decided from signs and exponents where they suffice, so that Numbers with exponents in

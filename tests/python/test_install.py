@@ -76,7 +76,7 @@ def test_readme_commands_install_the_wheel_in_a_venv_without_system_site_package
     bin_dir.mkdir()
     (bin_dir / "python3").symlink_to(sys.executable)
     env = {k: v for k, v in os.environ.items()
-           if k not in ("PYTHONPATH", "KESTROM_LIBRARY", "BRENNIC_LIBRARY", "VIRTUAL_ENV")}
+           if k not in ("PYTHONPATH", "KESTROM_LIBRARY", "BRENNIC_LIBRARY", "KESTROM_MATH_LIBRARY", "VIRTUAL_ENV")}
     env.update(PATH=f"{bin_dir}{os.pathsep}{env.get('PATH', '')}", PIP_NO_INDEX="1",
                PIP_CONFIG_FILE=os.devnull, http_proxy="http://127.0.0.1:9", https_proxy="http://127.0.0.1:9")
     work = tmp_path / "work"
@@ -92,11 +92,19 @@ def test_readme_commands_install_the_wheel_in_a_venv_without_system_site_package
                 cwd=work, env=env).split()
     (lib,) = (work / "venv").glob("lib/python*/site-packages/kestrom/lib")  # the wheel's copies first
     assert where == [str(lib / "libkestrom.so.0"), str(lib / "libbrennic.so.0")]
+    run(python, "-c", "import kestrom.math", cwd=work, env=env)
+    if (pathlib.Path(build) / "math" / "libkestrom-math.so.0").is_file():  # the build has kestrom-math
+        # Its copy runs on the wheel's libkestrom, not the one its build run path names.
+        used = run(python, "-c", "import kestrom.math as m; print(m.sqrt(9), m.library().path); "
+                   "print(*sorted({l.split()[-1] for l in open('/proc/self/maps') if 'libkestrom' in l}))",
+                   cwd=work, env=env).splitlines()
+        assert used == [f"3 {lib / 'libkestrom-math.so.0'}", f"{lib / 'libkestrom-math.so.0'} {lib / 'libkestrom.so.0'}"]
     env["KESTROM_LIBRARY"] = os.environ["KESTROM_LIBRARY"]  # an explicit library still wins
     assert run(python, "-c", "from kestrom import raw; print(raw.library().path)", cwd=work, env=env).strip() == env["KESTROM_LIBRARY"]
     (wheel,) = (work / "dist").glob("kestrom-*-py3-none-linux_x86_64.whl")
     names = zipfile.ZipFile(wheel).namelist()
-    assert {"kestrom/lib/libkestrom.so.0", "kestrom/lib/libbrennic.so.0", "kestrom/py.typed"} <= set(names)
+    assert {"kestrom/lib/libkestrom.so.0", "kestrom/lib/libbrennic.so.0", "kestrom/py.typed", "kestrom/math.py"} <= set(names)
+    assert ("kestrom/lib/libkestrom-math.so.0" in names) == (pathlib.Path(build) / "math" / "libkestrom-math.so.0").is_file()
     assert_license(zipfile.ZipFile(wheel))
     assert run(python, "-m", "pip", "check", cwd=work, env=env).startswith("No broken requirements")
 
@@ -112,11 +120,11 @@ def assert_license(wheel):
 
 def test_import_gives_every_module_the_readme_names_and_help_for_every_public_name():
     # A fresh interpreter: kestrom.lanes without importing it by name.
-    run(sys.executable, "-c", "import kestrom; kestrom.lanes.add, kestrom.raw.library, kestrom.context.localcontext")
+    run(sys.executable, "-c", "import kestrom; kestrom.lanes.add, kestrom.raw.library, kestrom.context.localcontext, kestrom.math.sqrt")
     import inspect
     import kestrom
     undocumented = []
-    for module in (kestrom, kestrom.lanes, kestrom.raw, kestrom.context):
+    for module in (kestrom, kestrom.lanes, kestrom.raw, kestrom.context, kestrom.math):
         for name in module.__all__:
             thing = getattr(module, name)
             members = vars(thing).items() if inspect.isclass(thing) else ()
