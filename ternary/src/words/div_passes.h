@@ -196,6 +196,9 @@ __attribute__((noinline)) void applyGroup(const limb* in, limb* out, const Divis
     const int top = dv.limbs - 1;
     const limb* d = dv.d;
     limb carry = 0;
+#if KESTROM_LIMB_BITS == 32
+#pragma GCC unroll 4
+#endif
     for (int j = 0; j < top; ++j) {
         wide v = static_cast<wide>(carry) + static_cast<wide>(scale) * in[j - U];
 #pragma GCC unroll 4
