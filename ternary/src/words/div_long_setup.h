@@ -61,22 +61,17 @@ KESTROM_INLINE limb carryOf(wide v) {
                              kLimbBits);
 }
 
-// With 64-bit limbs, from kFusedLimbs limbs on, passes are taken in groups of up to four (140
-// positions). Inside a group the estimates and the doubtful selections read only the
-// remainder's top: the remainder after the group's earlier passes (a stage) is formed from the
-// top limb down by applyPass's own rule, only as far as it is read. The group then changes X
-// once: K positions in all, K = kLimbTrits * u + w, leave X := 3^K * X - 3 * D * B =
-// R^u * 3^w * X - 3 * D * B, B the group's digits as one integer; with 3B in u + 1 balanced
-// limbs sub[0 ... u] each limb of the new X is one wide sum of u + 2 products and the carry
-// from the limb below.
-#if KESTROM_LIMB_BITS == 64
+// From kFusedLimbs limbs on, passes are taken in groups of up to four (140 positions with
+// 64-bit limbs, 52 with 32-bit ones). Inside a group the estimates and the doubtful
+// selections read only the remainder's top: the remainder after the group's earlier passes
+// (a stage) is formed from the top limb down by applyPass's own rule, only as far as it is
+// read. The group then changes X once: K positions in all, K = kLimbTrits * u + w, leave
+// X := 3^K * X - 3 * D * B = R^u * 3^w * X - 3 * D * B, B the group's digits as one integer;
+// with 3B in u + 1 balanced limbs sub[0 ... u] each limb of the new X is one wide sum of
+// u + 2 products and the carry from the limb below.
 constexpr int kGroupPasses = 4;
-#else
-constexpr int kGroupPasses = 1;
-#endif
 constexpr int kPad = kGroupPasses - 1;  // zero limbs below X's and D's, for limbs j - u
 
-#if KESTROM_LIMB_BITS == 64
 // The fused update's carry is carried from limb to limb: c = floor(floor(v / 2^h) * M / 2^W)
 // as in carryOf, now with |v| up to V = 3^w * 4R/3 + 3^(w+1) * R/2 + u * (R/2)^2 + R (3^w * X's
 // limb, sub[u] below 3^(w+1) + 1/2, the lower sub[i] balanced, the carry in below R). With
@@ -84,7 +79,11 @@ constexpr int kPad = kGroupPasses - 1;  // zero limbs below X's and D's, for lim
 // lies in [-R * T * |eps| / 2^W, R + 2^h + R * T * |eps| / 2^W), inside (-R/4, 4R/3) when
 // 3 * T * |M * R - 2^(W+h)| + 3 * 2^(W+h) < R * 2^W (and 4 * T * |M * R - 2^(W+h)| < R * 2^W):
 // the lazily carried range once more, so every bound above holds for the new X as well.
+#if KESTROM_LIMB_BITS == 64
 constexpr int kFusedShift = 58;
+#else
+constexpr int kFusedShift = 20;
+#endif
 constexpr uwide kFusedUnit = static_cast<uwide>(1) << (kLimbBits + kFusedShift);
 constexpr ulimb kFusedReciprocal = static_cast<ulimb>(
     (kFusedUnit + static_cast<uwide>(kLimbRadix) / 2) / static_cast<uwide>(kLimbRadix));
@@ -132,7 +131,6 @@ KESTROM_INLINE limb fusedCarryOf(wide v) {
     return static_cast<limb>((static_cast<wide>(t) * static_cast<wide>(kFusedReciprocal)) >>
                              kLimbBits);
 }
-#endif
 
 // floor(2^W / 3^k) for 0 < k <= kLimbTrits, below 2^(W-1).
 struct DropReciprocals {

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The long division's passes: the selections of up to kMaxPass positions on the remainder's
-// estimate, those in doubt settled from the exact remainder, and the remainder's update; with
-// 64-bit limbs, groups of passes and their fused update.
+// estimate, those in doubt settled from the exact remainder, and the remainder's update; from
+// kFusedLimbs limbs on, groups of passes and their fused update.
 // A part of div.cpp, the one file that includes it: its routines have internal linkage there.
 #ifndef KESTROM_WORDS_DIV_PASSES_H
 #define KESTROM_WORDS_DIV_PASSES_H
@@ -63,7 +63,6 @@ void formStage(Stages& s, int g, int i) {
     formDown(st, s.at[g - 1], s.dv->d, i);
 }
 
-#if KESTROM_LIMB_BITS == 64
 // Starts stage g after a pass of k positions with digits b on stage g-1, and forms it down to
 // limb `floor` (clamped at 0), stage g-1 being formed down to floor - 1. The top limb takes the
 // rest, as in applyPass: it has no carry out.
@@ -80,7 +79,6 @@ KESTROM_INLINE void startStage(Stages& s, int g, int k, limb b, int floor) {
     st.pendingCarry = 0;
     formDown(st, prev, s.dv->d, floor > 0 ? floor : 0);
 }
-#endif
 
 // What a pass's selections in doubt need: the stage it runs on (r, its limbs formed so far;
 // the stages to form more of it) and its estimate at the pass's start, and where the pass ends.
@@ -190,7 +188,6 @@ KESTROM_INLINE void applyPass(Remainder& x, const DivisorSide& dv, limb scale, l
                                  static_cast<ulimb>(incoming));
 }
 
-#if KESTROM_LIMB_BITS == 64
 // out := R^U * scale * in - sub * D, sub = 3B in U + 1 limbs, carried from limb to limb
 // (fusedCarryOf); in and D have U zero limbs below them. U = 1 ... kPad.
 template <int U>
@@ -199,6 +196,9 @@ __attribute__((noinline)) void applyGroup(const limb* in, limb* out, const Divis
     const int top = dv.limbs - 1;
     const limb* d = dv.d;
     limb carry = 0;
+#if KESTROM_LIMB_BITS == 32
+#pragma GCC unroll 4
+#endif
     for (int j = 0; j < top; ++j) {
         wide v = static_cast<wide>(carry) + static_cast<wide>(scale) * in[j - U];
 #pragma GCC unroll 4
@@ -241,7 +241,6 @@ int appendDigits(limb* sub, int count, int k, limb b) {
     sub[count] = carry;
     return count + 1;
 }
-#endif
 
 // Q += sign(D) * b * 3^lowest, the digits of a pass whose lowest position is `lowest`.
 KESTROM_INLINE void addDigits(Remainder& x, const DivisorSide& dv, int lowest, limb b) {
@@ -258,7 +257,6 @@ KESTROM_INLINE void runPass(Remainder& x, Stages& s, PassBounds& bounds, int p, 
     applyPass(x, *s.dv, static_cast<limb>(pow3(k)), 3 * b);
 }
 
-#if KESTROM_LIMB_BITS == 64
 // One group of k > kMaxPass positions (groupTakes(k)) from position p down: its passes' digits
 // go into Q, and X takes them at once. Stage 0 is X.
 KESTROM_INLINE void runGroup(Remainder& x, Stages& s, PassBounds& bounds, int p, int k) {
@@ -294,7 +292,6 @@ KESTROM_INLINE void runGroup(Remainder& x, Stages& s, PassBounds& bounds, int p,
     if (u == 3) applyGroup<3>(x.r, out, dv, scale, sub);
     x.r = out;
 }
-#endif
 
 // The recurrence from position n down to 0 one pass at a time.
 KESTROM_INLINE void dividePasses(Remainder& x, Stages& s, PassBounds& bounds, int n) {
@@ -302,10 +299,13 @@ KESTROM_INLINE void dividePasses(Remainder& x, Stages& s, PassBounds& bounds, in
         runPass(x, s, bounds, p, p + 1 < kMaxPass ? p + 1 : kMaxPass);
 }
 
-#if KESTROM_LIMB_BITS == 64
 // Remainders of fewer limbs take one pass at a time: there the stages cost more than the fused
 // update saves.
+#if KESTROM_LIMB_BITS == 64
 constexpr int kFusedLimbs = 20;
+#else
+constexpr int kFusedLimbs = 22;
+#endif
 
 // The positions of the next group, at most `left`: as many as a group takes.
 int groupLength(int left) {
@@ -332,7 +332,6 @@ __attribute__((noinline)) void divideGroups(Remainder& x, const DivisorSide& dv,
         p -= k;
     }
 }
-#endif
 
 // The recurrence from position n down to 0 on X (read into x.r) and D (read into dv.d, of sign
 // signD), leaving X lazily carried and Q's digits in x.quot.
@@ -340,12 +339,10 @@ __attribute__((noinline)) void divideLimbs(Remainder& x, DivisorSide& dv, int n,
     PassBounds bounds;
     prepareDivisor(dv, bounds, n, signD);
     for (int j = 0; j < limbsFor(n + 3); ++j) x.quot[j] = 0;
-#if KESTROM_LIMB_BITS == 64
     if (dv.limbs >= kFusedLimbs) {
         divideGroups(x, dv, bounds, n);
         return;
     }
-#endif
     Stages s;
     s.dv = &dv;
     s.at[0].r = x.r;
