@@ -134,9 +134,12 @@ always 0.
 const char* const kPromptHelp = R"(  numbers   12  -1.25  .5  1e-3          operators  + - * /  ^ (powers)  ( )
   compare   < <= > >= == !=  (1 or 0)    several    x = 2; x * x
   names     x = 1/3   then  x * 3        ans        the previous result
-  functions sqrt(2)  sin(pi/6)  atan2(1, 2)  pow(2, 1/2)  log3  exp3  ...   constants  pi  e
   commands  help  quit  exit             tcalc --help tells everything
 )";
+const char* const kFunctionsHelp =
+    tcalc::haveFunctions()
+        ? "  functions sqrt(2)  atan2(1, 2)  ...    constants  pi  e\n"
+        : "  functions none: this tcalc was built without kestrom-math (MPFR)\n";
 const char* const kKeysHelp =
     tcalc::LineReader::editing()
         ? "  keys      up/down: history   Tab: complete a name   Ctrl-C: drop the line   Ctrl-D: leave\n"
@@ -391,7 +394,7 @@ int readLines(Session& s) {
         if (word.empty() || word[0] == '#') continue;
         if (word == "quit" || word == "exit") break;
         if (word == "help") {
-            std::cout << kPromptHelp << std::flush;
+            std::cout << kPromptHelp << kFunctionsHelp << std::flush;
             continue;
         }
         const Outcome o = run(text, s, line);
@@ -439,7 +442,7 @@ int prompt(Session& s) {
         if (word[0] == '#') continue;
         if (word == "quit" || word == "exit") return kExitOk;
         if (word == "help") {
-            std::cout << kPromptHelp << kKeysHelp;
+            std::cout << kPromptHelp << kFunctionsHelp << kKeysHelp;
             continue;
         }
         if (run(in.text, s, 0) == Outcome::interrupted) {
