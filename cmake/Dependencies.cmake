@@ -53,6 +53,18 @@ if(KESTROM_BUILD_BENCHMARKS AND NOT KESTROM_CONFORMANCE_ONLY AND NOT WIN32)
   kestrom_need(KESTROM_BUILD_BENCHMARKS "${MPFR_FOUND}" "MPFR" libmpfr-dev)
 endif()
 
+# kestrom-math asked for by name; when it is left to its default it follows MPFR, and a
+# tcalc without MPFR is built without its functions (it says so in --help).
+if(KESTROM_BUILD_MATH)
+  find_package(MPFR QUIET)
+  kestrom_need(KESTROM_BUILD_MATH "${MPFR_FOUND}" "MPFR" libmpfr-dev)
+elseif(KESTROM_BUILD_TOOLS AND NOT DEFINED KESTROM_BUILD_MATH AND NOT WIN32)
+  find_package(MPFR QUIET)
+  if(NOT MPFR_FOUND)
+    message(STATUS "tcalc: no MPFR (Debian: libmpfr-dev); tcalc is built without sqrt, sin, pi and the other functions")
+  endif()
+endif()
+
 if(KESTROM_BUILD_PYTHON_TESTS AND kestrom_native_linux)
   # the first python3 on the path that has them (one of pyenv's may not)
   function(kestrom_python_usable result candidate)

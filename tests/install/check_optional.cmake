@@ -4,7 +4,7 @@
 # prefixes and program directories are ignored). With the defaults, configuration must stop
 # naming what is missing, its Debian package and the option that does without it; with the
 # tests off it must configure and build the libraries, the toolkit and tcalc (without line
-# editing), and tcalc must run.
+# editing or functions), and tcalc must run and say what it lacks.
 # Usage: cmake -DSOURCE_DIR=<tree> -DWORK_DIR=<scratch> -DCXX=<compiler> -DGENERATOR=<generator>
 #   -DMAKE_PROGRAM=<make program> -P check_optional.cmake
 cmake_minimum_required(VERSION 3.25)
@@ -38,12 +38,18 @@ endforeach()
 message(STATUS "with the defaults, configuration names what is missing and the options")
 
 run(${CMAKE_COMMAND} -S ${SOURCE_DIR} -B ${WORK_DIR}/libraries ${common} -DKESTROM_BUILD_TESTS=OFF)
-if(NOT run_output MATCHES "tcalc: no libedit")
-  message(FATAL_ERROR "libedit was found although hidden:\n${run_output}")
-endif()
+foreach(hidden IN ITEMS "tcalc: no libedit" "tcalc: no MPFR")
+  if(NOT run_output MATCHES "${hidden}")
+    message(FATAL_ERROR "'${hidden}' was not said, although hidden:\n${run_output}")
+  endif()
+endforeach()
 run(${CMAKE_COMMAND} --build ${WORK_DIR}/libraries)
 run(${WORK_DIR}/libraries/tools/tcalc/tcalc --format value "1/3 + 2/3")
 if(NOT run_output STREQUAL "1\n")
   message(FATAL_ERROR "tcalc printed '${run_output}' for 1/3 + 2/3")
+endif()
+run(${WORK_DIR}/libraries/tools/tcalc/tcalc --help)
+if(NOT run_output MATCHES "built without kestrom-math")
+  message(FATAL_ERROR "tcalc --help does not say that it has no functions:\n${run_output}")
 endif()
 message(STATUS "without the optional dependencies the libraries, the toolkit and tcalc build and run")

@@ -46,25 +46,30 @@ message(STATUS "lintian --pedantic: no tags on ${changes}")
 set(lib usr/lib/${multiarch})
 set(libkestrom0 "Multi-Arch: same" ${lib}/libkestrom.so.0 ${lib}/libkestrom.so.${VERSION})
 set(libbrennic0 "Multi-Arch: same" ${lib}/libbrennic.so.0 ${lib}/libbrennic.so.${VERSION})
+set(libkestrom-math0 "Multi-Arch: same" ${lib}/libkestrom-math.so.0 ${lib}/libkestrom-math.so.${VERSION})
 set(libkestrom-dev "Multi-Arch: same"
-  "Depends: libbrennic0 (= ${VERSION}), libkestrom0 (= ${VERSION})"
+  "Depends: libbrennic0 (= ${VERSION}), libkestrom-math0 (= ${VERSION}), libkestrom0 (= ${VERSION})"
   usr/include/kestrom.h usr/include/brennic.h usr/include/kestrom/version.h
-  usr/include/kestrom/number.hpp ${lib}/libkestrom.so ${lib}/libbrennic.so
-  ${lib}/cmake/Kestrom/KestromConfig.cmake ${lib}/pkgconfig/kestrom.pc
+  usr/include/kestrom/number.hpp usr/include/kestrom/math.hpp usr/include/kestrom/math.h
+  ${lib}/libkestrom.so ${lib}/libbrennic.so ${lib}/libkestrom-math.so
+  ${lib}/cmake/Kestrom/KestromConfig.cmake ${lib}/cmake/Kestrom/KestromMathTargets.cmake ${lib}/pkgconfig/kestrom.pc
   ${lib}/pkgconfig/brennic.pc ${lib}/pkgconfig/kestrom-toolkit.pc
   usr/share/doc/libkestrom-dev/README.md.gz usr/share/doc/libkestrom-dev/html/index.html
   usr/share/doc/libkestrom-dev/html/number_8hpp.html
   usr/share/doc/libkestrom-dev/examples/toolkit.cpp usr/share/doc/libkestrom-dev/examples/raw_api.cpp)
 # A program needs at least the version that introduced the names it calls: 0.1.0 for every
-# name exported today (the symbols files).
+# name of kestrom and brennic, 0.2.0 for kestrom-math's (the symbols files).
 set(kestrom-tools "Depends: libbrennic0 (>= 0.1.0), libc6"
   usr/bin/tcalc usr/share/man/man1/tcalc.1.gz)
 set(python3-kestrom "Architecture: all"
-  "Depends: libbrennic0 (>= ${VERSION}), libkestrom0 (>= ${VERSION}), python3:any"
+  "Depends: libbrennic0 (>= ${VERSION}), libkestrom-math0 (>= ${VERSION}), libkestrom0 (>= ${VERSION}), python3:any"
   usr/lib/python3/dist-packages/kestrom/__init__.py usr/lib/python3/dist-packages/kestrom/lanes.py
   usr/lib/python3/dist-packages/kestrom/py.typed)
 set(root ${WORK_DIR}/root)
-foreach(pkg IN ITEMS libkestrom0 libbrennic0 libkestrom-dev kestrom-tools python3-kestrom)
+# What shlibs must have added to the Depends of the packages with programs and libraries.
+set(libkestrom-math0_depends "libmpfr6")
+set(kestrom-tools_depends "libedit2" "libkestrom-math0 \\(>= 0\\.2\\.0\\)")
+foreach(pkg IN ITEMS libkestrom0 libbrennic0 libkestrom-math0 libkestrom-dev kestrom-tools python3-kestrom)
   set(deb ${WORK_DIR}/${pkg}_${VERSION}_${arch}.deb)
   if(NOT EXISTS ${deb})
     set(deb ${WORK_DIR}/${pkg}_${VERSION}_all.deb)
@@ -85,9 +90,11 @@ foreach(pkg IN ITEMS libkestrom0 libbrennic0 libkestrom-dev kestrom-tools python
     endif()
   endforeach()
   string(REGEX MATCH "\nDepends: [^\n]*" depends "${fields}")
-  if(pkg STREQUAL "kestrom-tools" AND NOT depends MATCHES "libedit2")
-    message(FATAL_ERROR "tcalc was built without line editing:${depends}")
-  endif()
+  foreach(want IN LISTS ${pkg}_depends)
+    if(NOT depends MATCHES "${want}")
+      message(FATAL_ERROR "${pkg} does not depend on ${want} (tcalc without line editing or its functions?):${depends}")
+    endif()
+  endforeach()
   message(STATUS "${pkg}: as expected;${depends}")
   run(dpkg-deb -x ${deb} ${root})
 endforeach()
@@ -100,6 +107,12 @@ if(at EQUAL -1)
   message(FATAL_ERROR "tcalc --version printed '${run_output}', without the version ${VERSION}")
 endif()
 message(STATUS "tcalc --version: ${run_output}")
+# tcalc's functions through the unpacked libkestrom-math0: the nearest 27-trit float to sqrt(2).
+run(${root}/usr/bin/tcalc --format trits "sqrt(2)")
+if(NOT run_output STREQUAL "0.+++-+--00-00-0+-0-00-00-0+- * 3^1\n")
+  message(FATAL_ERROR "tcalc 'sqrt(2)' printed '${run_output}'")
+endif()
+message(STATUS "tcalc 'sqrt(2)': ${run_output}")
 
 # Debian's python3 imports the package from the unpacked tree; ctypes finds the unpacked
 # libraries through LD_LIBRARY_PATH.
@@ -125,13 +138,13 @@ message(STATUS "man -l tcalc.1: rendered without warnings")
 run(${CMAKE_COMMAND} -S ${CONSUMER_DIR} -B ${WORK_DIR}/consumer -G ${GENERATOR}
   -DCMAKE_MAKE_PROGRAM=${MAKE_PROGRAM} -DCMAKE_CXX_COMPILER=${CXX}
   -DCMAKE_PREFIX_PATH=${root}/usr -DCMAKE_FIND_USE_PACKAGE_REGISTRY=OFF
-  -DKESTROM_EXPECTED_VERSION=${VERSION} -DEXAMPLES_DIR=${EXAMPLES_DIR})
+  -DKESTROM_EXPECTED_VERSION=${VERSION} -DEXAMPLES_DIR=${EXAMPLES_DIR} -DKESTROM_CONSUMER_MATH=ON)
 file(STRINGS ${WORK_DIR}/consumer/CMakeCache.txt found_dir REGEX "^Kestrom_DIR:")
 if(NOT found_dir STREQUAL "Kestrom_DIR:PATH=${root}/${lib}/cmake/Kestrom")
   message(FATAL_ERROR "find_package took the package from elsewhere: ${found_dir}")
 endif()
 run(${CMAKE_COMMAND} --build ${WORK_DIR}/consumer)
-foreach(program IN ITEMS consumer toolkit)
+foreach(program IN ITEMS consumer toolkit math)
   run(${WORK_DIR}/consumer/${program})
   message(STATUS "${program} against the packages: ${run_output}")
 endforeach()

@@ -11,6 +11,10 @@
 #include <string>
 #include <vector>
 
+#ifdef TCALC_HAVE_MATH
+#include <kestrom/math.hpp>
+#endif
+
 namespace {
 
 struct Outcome {
@@ -107,8 +111,8 @@ TEST(Tcalc, ErrorsNameThePosition) {
         {{"1 + 2)"}, 1, "tcalc: error: column 6: unmatched ')'\n"},
         {{"2 (3)"}, 1, "tcalc: error: column 3: expected an operator (+ - * / ^) before '('\n"},
         {{"1.2.3"}, 1, "tcalc: error: column 4: a number has only one decimal point\n"},
-        {{"2 % 3"}, 1, "tcalc: error: column 3: unexpected '%'; tcalc knows numbers, names, + - * / ^ = < > ! ; and parentheses\n"},
-        {{"2x"}, 1, "tcalc: error: column 2: unexpected 'x' after a number; tcalc knows numbers, names, + - * / ^ = < > ! ; and parentheses\n"},
+        {{"2 % 3"}, 1, "tcalc: error: column 3: unexpected '%'; tcalc knows numbers, names, + - * / ^ = < > ! ; , and parentheses\n"},
+        {{"2x"}, 1, "tcalc: error: column 2: unexpected 'x' after a number; tcalc knows numbers, names, + - * / ^ = < > ! ; , and parentheses\n"},
         {{"x * y"}, 1, "tcalc: error: column 1: unknown name 'x' (give it a value first: x = ...)\n"},
         {{"1 + ans"}, 1, "tcalc: error: column 5: 'ans' has no value yet: it is the result of the previous line\n"},
         {{"ans = 2"}, 1, "tcalc: error: column 1: 'ans' is always the previous result; choose another name\n"},
@@ -201,6 +205,97 @@ TEST(Tcalc, MeaninglessResultsTravelAndSetTheExitStatus) {
     EXPECT_EQ(drain(lanesIn), "1,1,1,1 / 1,0,1,1\ntcalc: warning: column 9: division by zero in lane 1: 1 / 0 = inf\n"
                               "  lanes    1, inf, 1, 1\n");
     unlink(path);
+}
+
+// Function calls and the constants: each result is the library's own, to the trit.
+#ifdef TCALC_HAVE_MATH
+TEST(Tcalc, FunctionsGiveTheLibrarysCorrectlyRoundedResults) {
+    namespace m = kestrom::math;
+    using kestrom::Number;
+    const kestrom::Format f{6, 27}, small{4, 6};
+    const auto n = [](long long v, kestrom::Format g) { return Number::fromInt(v, g); };
+    const struct {
+        std::vector<std::string> args;
+        Number expected;
+    } cases[] = {
+        {{"sqrt(2)"}, m::sqrt(n(2, f))},
+        {{"exp(1) - e"}, m::exp(n(1, f)) - m::e(f)},
+        {{"sin(pi)"}, m::sin(m::pi(f))},
+        {{"pi"}, m::pi(f)},
+        {{"--mant", "6", "--exp", "4", "cbrt(2) + log(10)"}, m::cbrt(n(2, small)) + m::log(n(10, small))},
+        {{"atan2(1, -2)"}, m::atan2(n(1, f), n(-2, f))},
+        {{"hypot(2, 3) * tan(1)"}, m::hypot(n(2, f), n(3, f)) * m::tan(n(1, f))},
+        {{"fma(2, 1/3, 5)"}, m::fma(n(2, f), n(1, f) / n(3, f), n(5, f))},
+        {{"asin(1/2) + acos(-1) + atan(7) + cos(3) + exp3(1/2) + log3(2)"},
+         m::asin(n(1, f) / n(2, f)) + m::acos(n(-1, f)) + m::atan(n(7, f)) + m::cos(n(3, f)) +
+             m::exp3(n(1, f) / n(2, f)) + m::log3(n(2, f))},
+        {{"pow(2, 1/2)"}, m::pow(n(2, f), n(1, f) / n(2, f))},
+    };
+    for (const auto& c : cases) {
+        const Outcome r = tcalc([&] { auto a = c.args; a.insert(a.begin(), {"--format", "trits"}); return a; }());
+        EXPECT_EQ(r.status, 0) << join(c.args) << "\n" << r.err;
+        EXPECT_EQ(r.out, c.expected.toTrits() + "\n") << join(c.args);
+        EXPECT_EQ(r.err, "") << join(c.args);
+    }
+    // exact results come out exact; a tiny mantissa shows the rounding of pi itself
+    const Outcome exact = tcalc({"--format", "exact"}, "sqrt(16/9)\npow(3, 4)\nlog3(1/27)\ncbrt(-8)\nsin(0)\n");
+    EXPECT_EQ(exact.out, "4/3\n81\n-3\n-2\n0\n");
+    EXPECT_EQ(tcalc({"--format", "exact", "--mant", "2", "pi"}).out, "3\n");
+    EXPECT_EQ(tcalc({"--format", "exact", "--mant", "3", "e"}).out, "8/3\n");
+}
+
+// Outside the domain the result is undefined, beyond the range it is overflow, and both
+// travel on as the operators' meaningless results do; below the range a value stands.
+TEST(Tcalc, FunctionsOutsideTheirDomainOrRange) {
+    const std::string invalid = "undefined (invalid operation)\n";
+    const struct {
+        std::vector<std::string> args;
+        std::string warning, value;
+        int status;
+    } cases[] = {
+        {{"sqrt(-1)"}, "tcalc: warning: column 1: 'sqrt' is undefined for this argument (outside its domain)\n", invalid, 3},
+        {{"1 + log(0)"}, "tcalc: warning: column 5: 'log' is undefined for this argument (outside its domain)\n", invalid, 3},
+        {{"asin(2) * 0"}, "'asin' is undefined", invalid, 3},
+        {{"atan2(0, 0)"}, "'atan2' is undefined", invalid, 3},
+        {{"pow(-8, 1/3)"}, "'pow' is undefined", invalid, 3},
+        {{"--exp", "2", "exp(100) - 1"}, "tcalc: warning: column 1: exponent overflow in 'exp': the result is too large for --exp 2 (exponents -4 to 4); its value is meaningless\n", "overflow\n", 3},
+        {{"--exp", "2", "1 - pow(3, 9)"}, "exponent overflow in 'pow'", "overflow\n", 3},
+        {{"--exp", "2", "--mant", "6", "exp(-100)"}, "tcalc: warning: column 1: exponent underflow in 'exp': the result is too small for --exp 2 (exponents -4 to 4); it is 0\n", "0\n", 0},
+        {{"sqrt(1/0)"}, "division by zero", "undefined (division by zero)\n", 3},
+    };
+    for (const auto& c : cases) {
+        const Outcome r = tcalc([&] { auto a = c.args; a.insert(a.begin(), {"--format", "value"}); return a; }());
+        EXPECT_EQ(r.status, c.status) << join(c.args);
+        EXPECT_NE(r.err.find(c.warning), std::string::npos) << join(c.args) << "\n" << r.err;
+        EXPECT_EQ(r.out, c.value) << join(c.args);
+    }
+}
+#endif
+
+TEST(Tcalc, FunctionNamesAndConstantsAreNotValues) {
+    const struct {
+        std::string expression, err;
+    } cases[] = {
+        {"pi = 3", "tcalc: error: column 1: 'pi' is a constant; choose another name\n"},
+        {"e = 2", "tcalc: error: column 1: 'e' is a constant; choose another name\n"},
+        {"sqrt = 2", "tcalc: error: column 1: 'sqrt' is a function; choose another name\n"},
+        {"2 * sqrt 2", "tcalc: error: column 5: 'sqrt' is a function: write sqrt(...)\n"},
+        {"square(2)", "tcalc: error: column 1: unknown function 'square'; tcalc --help lists the functions\n"},
+        {"pow(2)", "tcalc: error: column 1: 'pow' takes 2 arguments, not 1\n"},
+        {"sin(1, 2)", "tcalc: error: column 1: 'sin' takes 1 argument, not 2\n"},
+        {"fma(1, 2 3)", "tcalc: error: column 10: expected ',' or ')' to close the '(' at column 4, found '3'\n"},
+        {"1, 2", "tcalc: error: column 2: expected an operator (+ - * / ^) before ','\n"},
+    };
+    for (const auto& c : cases) {
+        const Outcome r = tcalc({c.expression});
+        EXPECT_EQ(r.status, 1) << c.expression;
+        EXPECT_EQ(r.err, c.err) << c.expression;
+    }
+#ifndef TCALC_HAVE_MATH
+    EXPECT_EQ(tcalc({"sqrt(4)"}).err,
+              "tcalc: error: column 1: 'sqrt' needs kestrom-math, which this tcalc was built without (Debian: libmpfr-dev)\n");
+    EXPECT_NE(tcalc({"--help"}).out.find("built without kestrom-math"), std::string::npos);
+#endif
 }
 
 // Comparisons give 1 or 0 as bc does, below + and -; ';' separates expressions.
@@ -356,7 +451,7 @@ TEST(Tcalc, HelpExplainsEverything) {
     EXPECT_EQ(r.status, 0);
     for (const char* topic : {"--mant", "--exp", "--lanes", "--format", "--verbose", "--version", "default 27", "default 6",
                               "standard input", "trits", "exact", "decimal", "division by zero", "overflow", "invalid",
-                              "ans", "x ^ n", "square-and-multiply", "quit", "Exit status", "Ctrl-C", "XDG_STATE_HOME",
+                              "ans", "x ^ n", "square-and-multiply", "sqrt", "atan2(y, x)", "fma(x, y, z)", "pi", "log3", "quit", "Exit status", "Ctrl-C", "XDG_STATE_HOME",
                               ".tcalc_history", "undefined (division by zero)", "<=", "!="})
         EXPECT_NE(r.out.find(topic), std::string::npos) << topic;
 }

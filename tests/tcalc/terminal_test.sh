@@ -84,6 +84,15 @@ expect 'tcalc> x2_'
 type_line -l ' / 8' \; send-keys -t tcalc Enter
 expect '  exact    125'
 
+# Tab completes a function's name too (where tcalc has the functions).
+if ! "$tcalc" --help | grep -q 'built without kestrom-math'; then
+    tm send-keys -t tcalc -l '1 + hyp'
+    tm send-keys -t tcalc Tab
+    expect 'tcalc> 1 + hypot'
+    type_line -l '(3, 4)' \; send-keys -t tcalc Enter
+    expect '  exact    6'
+fi
+
 # Ctrl-C drops the line being typed and prompts again; the names stay.
 type_line -l '1 + 2 * ' \; send-keys -t tcalc C-c
 type_line -l 'x2_ - 958' \; send-keys -t tcalc Enter

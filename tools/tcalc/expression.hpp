@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
 // tcalc's expressions: + - * / (also the signs × ÷ −), powers x ^ n (also **) for whole n,
 // unary minus and plus, parentheses, comparisons (< <= > >= == != giving 1 or 0), over
-// decimal numbers (12, -1.25, .5, 1e-3, 2.5E+4) and names (ans, the previous result, and
-// those given by "name = expression"); ';' separates expressions on a line. Every number is
+// decimal numbers (12, -1.25, .5, 1e-3, 2.5E+4), names (ans, the previous result, the
+// constants pi and e, and those given by "name = expression") and calls of the functions of
+// functions.hpp, as sqrt(2) or atan2(1, 2); ';' separates expressions on a line. Every number is
 // rounded to the nearest ternary float of the chosen format and every operation is one call
 // of the library through kestrom::Number (a power is several). Positions are 1-based columns
 // counted in characters.
@@ -19,6 +20,8 @@
 #include <vector>
 
 #include <kestrom/number.hpp>
+
+#include "functions.hpp"
 
 namespace tcalc {
 
@@ -72,7 +75,7 @@ namespace detail {
 
 struct Token {
     enum Kind { number, name, plus, minus, times, divide, power, assign, open, close, less, lessEqual, greater,
-                greaterEqual, equal, notEqual, end } kind = end;
+                greaterEqual, equal, notEqual, comma, end } kind = end;
     std::size_t column = 0;
     std::string text;  // the number's or name's characters, or how the operator was written
 };
@@ -120,7 +123,7 @@ public:
                            {"*", Token::times},    {"/", Token::divide}, {"^", Token::power},
                            {"<=", Token::lessEqual}, {">=", Token::greaterEqual}, {"==", Token::equal},
                            {"!=", Token::notEqual}, {"<", Token::less},  {">", Token::greater},
-                           {"=", Token::assign},   {"(", Token::open},   {")", Token::close},
+                           {"=", Token::assign},   {"(", Token::open},   {")", Token::close}, {",", Token::comma},
                            {"\xC3\x97", Token::times}, {"\xC3\xB7", Token::divide}, {"\xE2\x88\x92", Token::minus}};
             bool matched = false;
             for (const auto& s : symbols) {
@@ -172,7 +175,7 @@ private:
         std::size_t len = 1;  // the whole UTF-8 sequence of the character
         while (pos_ + len < text_.size() && (static_cast<unsigned char>(text_[pos_ + len]) & 0xC0) == 0x80) ++len;
         const std::string ch(text_.substr(pos_, len));
-        fail(column, "unexpected '" + ch + "'" + where + "; tcalc knows numbers, names, + - * / ^ = < > ! ; and parentheses");
+        fail(column, "unexpected '" + ch + "'" + where + "; tcalc knows numbers, names, + - * / ^ = < > ! ; , and parentheses");
     }
 
     std::string_view text_;
@@ -187,7 +190,7 @@ private:
 //   product := unary (('*' | '/') unary)*
 //   unary   := ('-' | '+') unary | power
 //   power   := primary ('^' unary)?          so -2^2 is -4 and 2^3^2 is 2^9
-//   primary := number | name | '(' compare ')'
+//   primary := number | name | name '(' compare (',' compare)* ')' | '(' compare ')'
 class Parser {
 public:
     Parser(std::vector<Token> tokens, kestrom::Format format, const Memory& memory, std::vector<Diagnostic>& warnings,
@@ -200,6 +203,8 @@ public:
             const Token& name = tokens_[0];
             if (name.text == "ans") fail(name.column, "'ans' is always the previous result; choose another name");
             if (isCommand(name.text)) fail(name.column, "'" + name.text + "' is a command; choose another name");
+            if (isConstant(name.text)) fail(name.column, "'" + name.text + "' is a constant; choose another name");
+            if (findFunction(name.text) != nullptr) fail(name.column, "'" + name.text + "' is a function; choose another name");
             next_ = 2;
             assigned = name.text;
         }
@@ -290,6 +295,7 @@ private:
     kestrom::Number primary() {
         const Token& t = take();
         if (t.kind == Token::number) return literal(t);
+        if (t.kind == Token::name && peek().kind == Token::open) return call(t);
         if (t.kind == Token::name) return recall(t);
         if (t.kind == Token::open) {
             const kestrom::Number value = nested([this] { return comparison(); }, t.column);
@@ -323,7 +329,68 @@ private:
         return value;
     }
 
+    // name(arguments): one call of kestrom-math. A meaningless argument is the result, mark
+    // and all, as in the operators.
+    kestrom::Number call(const Token& name) {
+        const Function* f = findFunction(name.text);
+        if (f == nullptr) fail(name.column, "unknown function '" + name.text + "'; tcalc --help lists the functions");
+        const Token& open = take();
+        std::vector<kestrom::Number> args;
+        for (;;) {
+            args.push_back(nested([this] { return comparison(); }, open.column));
+            if (peek().kind != Token::comma) break;
+            take();
+        }
+        if (peek().kind != Token::close)
+            fail(peek().column, "expected ',' or ')' to close the '(' at column " + std::to_string(open.column) + ", found " + describe(peek()));
+        take();
+        const std::string plural = f->arity == 1 ? "" : "s";
+        if (static_cast<int>(args.size()) != f->arity)
+            fail(name.column, "'" + name.text + "' takes " + std::to_string(f->arity) + " argument" + plural + ", not " +
+                                  std::to_string(args.size()));
+        noFunctions(name);
+        for (const kestrom::Number& a : args)
+            if (a.meaningless()) return a;
+#ifdef TCALC_HAVE_MATH
+        checkStop();
+        for (kestrom::Number& a : args) a.clearFlags();
+        return reportCall(callFunction(*f, args.data()), name);
+#else
+        return args.front();  // not reached: noFunctions failed
+#endif
+    }
+
+    void noFunctions(const Token& name) const {
+        if (!haveFunctions())
+            fail(name.column, "'" + name.text + "' needs kestrom-math, which this tcalc was built without (Debian: libmpfr-dev)");
+    }
+
+    // Warns about a function's result. The invalid result of an argument outside the domain
+    // is meaningless already; a result beyond the range is made so as well (the library
+    // saturates it), as the operators' overflow is. Below the range the library gives the
+    // nearest of zero and the smallest magnitude, which stands, with a warning.
+    kestrom::Number reportCall(kestrom::Number r, const Token& name) {
+        if (r.invalid()) {
+            warn(name.column, "'" + name.text + "' is undefined for this argument (outside its domain)");
+            return r;
+        }
+        if (r.overflow()) {
+            warn(name.column, "exponent overflow in '" + name.text + "': the result is too large for " + rangeText() + "; its value is meaningless");
+            return r.meaningless() ? r : r * kestrom::Number::fromInt(3, format_);  // beyond the largest: the mark
+        }
+        if (r.underflow())
+            warn(name.column, "exponent underflow in '" + name.text + "': the result is too small for " + rangeText() + "; it is " + r.toDecimal(6));
+        return r;
+    }
+
     kestrom::Number recall(const Token& t) {
+        if (findFunction(t.text) != nullptr) fail(t.column, "'" + t.text + "' is a function: write " + t.text + "(...)");
+        if (isConstant(t.text)) {
+            noFunctions(t);
+#ifdef TCALC_HAVE_MATH
+            return constant(t.text, format_);
+#endif
+        }
         if (t.text == "ans") {
             if (!memory_.ans) fail(t.column, "'ans' has no value yet: it is the result of the previous line");
             return *memory_.ans;

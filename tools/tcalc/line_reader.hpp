@@ -53,7 +53,7 @@ public:
         words_ = std::move(words);
 #ifdef TCALC_HAVE_LIBEDIT
         rl_readline_name = "tcalc";  // for ~/.editrc
-        rl_basic_word_break_characters = " \t+-*/^=()<>!;";
+        rl_basic_word_break_characters = " \t+-*/^=()<>!;,";
         rl_attempted_completion_function = complete;
         using_history();
         stifle_history(kHistoryLines);

@@ -71,8 +71,18 @@ separates expressions on one line: x = 2; x * x. Quote the expression for the sh
 Several arguments are joined with spaces, so tcalc 2 + 3 works too (but * and ( need quotes).
 
 Names: "x = 1/3" gives the value a name for the lines after it (then "x * 3"); a name is
-letters, digits and _, not starting with a digit. "ans" is the previous line's result.
+letters, digits and _, not starting with a digit. "ans" is the previous line's result;
+"pi" and "e" are the constants, rounded to the format (they cannot be given other values).
 
+Functions: sqrt cbrt exp log log3 exp3 sin cos tan asin acos atan of one argument,
+pow(x, y), atan2(y, x), hypot(x, y) and fma(x, y, z) = x*y + z, as in sqrt(2) or
+atan2(1, -1). Angles are in radians, log is the natural logarithm, log3 and exp3 are
+to base 3. Each is one call of kestrom-math and gives the ternary float nearest to the
+exact result (ties away from zero), exact results exactly: sqrt(16/9) is 4/3 and
+pow(3, 4) is 81; pi and e are the nearest to pi and e. An argument outside the domain (sqrt(-1),
+log(0), asin(2)) gives "undefined (invalid operation)"; a result too large for the format
+gives "overflow", one too small the nearest of 0 and the smallest number, with a warning.
+@FUNCTIONS@
 Every number is rounded to the nearest ternary float of the chosen size (exact ties go away
 from zero) and every operation is one call of kestrom's add, mul or div. Their results are
 kept as the library gives them: low trits are dropped, so a product or quotient can differ
@@ -126,6 +136,10 @@ const char* const kPromptHelp = R"(  numbers   12  -1.25  .5  1e-3          oper
   names     x = 1/3   then  x * 3        ans        the previous result
   commands  help  quit  exit             tcalc --help tells everything
 )";
+const char* const kFunctionsHelp =
+    tcalc::haveFunctions()
+        ? "  functions sqrt(2)  atan2(1, 2)  ...    constants  pi  e\n"
+        : "  functions none: this tcalc was built without kestrom-math (MPFR)\n";
 const char* const kKeysHelp =
     tcalc::LineReader::editing()
         ? "  keys      up/down: history   Tab: complete a name   Ctrl-C: drop the line   Ctrl-D: leave\n"
@@ -238,6 +252,17 @@ bool parseArguments(int argc, char** argv, Options& o) {
 }
 
 // Decimal digits to show: one more than the mantissa holds, at most 60.
+// The help without the functions says why.
+std::string helpText() {
+    std::string help = kHelp;
+    const std::string mark = "@FUNCTIONS@";
+    help.replace(help.find(mark), mark.size(),
+                 tcalc::haveFunctions() ? ""
+                                        : "This tcalc was built without kestrom-math (MPFR was not found; Debian:\n"
+                                          "libmpfr-dev): the functions, pi and e are not available.\n");
+    return help;
+}
+
 int decimalDigits(kestrom::Format f) {
     const int digits = static_cast<int>(f.mantLen * 0.47712125471966244 + 0.999999) + 1;
     return digits > 60 ? 60 : digits;
@@ -369,7 +394,7 @@ int readLines(Session& s) {
         if (word.empty() || word[0] == '#') continue;
         if (word == "quit" || word == "exit") break;
         if (word == "help") {
-            std::cout << kPromptHelp << std::flush;
+            std::cout << kPromptHelp << kFunctionsHelp << std::flush;
             continue;
         }
         const Outcome o = run(text, s, line);
@@ -393,6 +418,10 @@ int prompt(Session& s) {
     tcalc::LineReader reader(
         [&s] {
             std::vector<std::string> words{"ans", "help", "quit", "exit"};
+            if (tcalc::haveFunctions()) {
+                for (const auto& f : tcalc::kFunctions) words.push_back(f.name);
+                for (const char* c : tcalc::kConstants) words.push_back(c);
+            }
             for (const auto& n : s.memory.names) words.push_back(n.first);
             return words;
         },
@@ -413,7 +442,7 @@ int prompt(Session& s) {
         if (word[0] == '#') continue;
         if (word == "quit" || word == "exit") return kExitOk;
         if (word == "help") {
-            std::cout << kPromptHelp << kKeysHelp;
+            std::cout << kPromptHelp << kFunctionsHelp << kKeysHelp;
             continue;
         }
         if (run(in.text, s, 0) == Outcome::interrupted) {
@@ -431,7 +460,7 @@ int main(int argc, char** argv) {
     Options o;
     if (!parseArguments(argc, argv, o)) return kExitUsage;
     if (o.help) {
-        std::cout << kHelp;
+        std::cout << helpText();
         return kExitOk;
     }
     if (o.version) {
