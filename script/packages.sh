@@ -16,9 +16,14 @@ require_packages() {
     if printf '%s\n' "${missing[@]}" | grep -q ':i386$' &&
         ! dpkg --print-foreign-architectures | grep -qx i386; then
         "${sudo[@]}" dpkg --add-architecture i386
+        packages_updated=  # the new architecture's lists are still to be read
     fi
     # Several scripts may install at once: wait for the package database instead of failing.
-    "${sudo[@]}" apt-get -o DPkg::Lock::Timeout=900 update
+    # The package lists are read once a run.
+    if [ -z "${packages_updated:-}" ]; then
+        "${sudo[@]}" apt-get -o DPkg::Lock::Timeout=900 update
+        packages_updated=1
+    fi
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get -o DPkg::Lock::Timeout=900 install -y \
         --no-install-recommends "${missing[@]}"
 }
@@ -85,18 +90,22 @@ require_i386_programs() {
 
 # qemu-user 10 or later: from the distribution's own suite where it has it, else from its
 # backports suite (added to the sources as /etc/apt/sources.list.d/<codename>-backports.sources
-# when no source names that suite yet).
+# when apt knows no packages of that suite yet).
 require_qemu_user_10() {
     local sudo=() installed codename suite=
     [ "$(id -u)" -eq 0 ] || sudo=(sudo)
     installed=$(dpkg-query -W -f='${Status} ${Version}' qemu-user 2>/dev/null |
         sed -n 's/^install ok installed //p')
     if [ -n "$installed" ] && dpkg --compare-versions "$installed" ge 1:10; then return 0; fi
-    "${sudo[@]}" apt-get -o DPkg::Lock::Timeout=900 update
+    if [ -z "${packages_updated:-}" ]; then
+        "${sudo[@]}" apt-get -o DPkg::Lock::Timeout=900 update
+        packages_updated=1
+    fi
     if ! dpkg --compare-versions "$(apt-cache policy qemu-user | sed -n 's/^ *Candidate: //p')" ge 1:10; then
         codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
         suite=$codename-backports
-        if ! grep -rqsw -- "$suite" /etc/apt/sources.list /etc/apt/sources.list.d/; then
+        # (A deb-src line of that suite, as script/qemu-plugin adds, gives no packages.)
+        if ! apt-cache policy | grep -q " $suite/main [a-z0-9]* Packages"; then
             printf '%s\n' 'Types: deb' 'URIs: http://deb.debian.org/debian' "Suites: $suite" \
                 'Components: main' 'Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg' |
                 "${sudo[@]}" tee "/etc/apt/sources.list.d/$suite.sources" >/dev/null
