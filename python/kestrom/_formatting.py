@@ -1,7 +1,7 @@
 # SPDX-License-Identifier: MIT
 """format() for Numbers: float's presentation types, rounding the exact value.
 
-The exact value is first rounded to the digits the specification asks for (ties to even, as
+The exact value is first rounded to the digits the format string asks for (ties to even, as
 format() does for floats); the resulting decimal, exact, is then laid out by the decimal
 module's formatter, which handles fill, alignment, sign, zero padding, width and grouping.
 """
@@ -12,7 +12,7 @@ from decimal import Decimal
 from fractions import Fraction
 from typing import Callable, Optional, Tuple
 
-_SPEC = re.compile(
+_FORMAT = re.compile(
     r"(?P<align>(?:.?[<>=^])?)(?P<sign>[-+ ]?)(?P<z>z?)(?P<alt>\#?)(?P<zero>0?)(?P<width>\d*)"
     r"(?P<grouping>[,_]?)(?:\.(?P<precision>\d+))?(?P<type>[eEfFgG%]?)\Z", re.DOTALL)
 
@@ -44,12 +44,12 @@ def fixed(q: Fraction, places: int) -> Digits:
     return round(q * 10**places), -places
 
 
-def format_value(q: Fraction, spec: str, shortest: Callable[[], Digits]) -> str:
-    """q laid out by the format specification `spec`; shortest() gives the fewest digits that
+def format_value(q: Fraction, layout: str, shortest: Callable[[], Digits]) -> str:
+    """q laid out by the format string `layout`; shortest() gives the fewest digits that
     read back as the same Number, used when neither a type nor a precision is given."""
-    match = _SPEC.match(spec)
+    match = _FORMAT.match(layout)
     if match is None:
-        raise ValueError(f"invalid format specifier {spec!r} for a kestrom.Number")
+        raise ValueError(f"invalid format string {layout!r} for a kestrom.Number")
     part = match.groupdict()
     kind, precision = part["type"], part["precision"]
     p: Optional[int] = None if precision is None else int(precision)
@@ -114,7 +114,7 @@ def _exponent_of_two_digits(text: str) -> str:
 
 
 def _pad(text: str, part: dict) -> str:
-    """text widened to the specification's width by its fill and alignment ('=' and the '0'
+    """text widened to the format string's width by its fill and alignment ('=' and the '0'
     flag pad after the sign)."""
     width = int(part["width"] or 0)
     align = part["align"]

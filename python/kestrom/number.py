@@ -328,14 +328,14 @@ class Number:
             return f"Number.from_trits({self._exp}, {self._mant}, {self._format!r}" + tail
         return f"Number('{self}', {self._format!r}" + tail
 
-    def __format__(self, spec: str) -> str:
-        """format(x, spec) with float's presentation types e E f F g G % and none, with
+    def __format__(self, layout: str) -> str:
+        """format(x, layout) with float's presentation types e E f F g G % and none, with
         fill, alignment, sign, z, width, grouping (, or _) and precision; the exact value is
         rounded to the requested digits, ties to even. Without type and precision the
         shortest decimal that converts back to this Number is shown. format(x, '') is str(x)."""
-        if not spec:
+        if not layout:
             return str(self)
-        return format_value(self.to_fraction(), spec, self._shortest)
+        return format_value(self.to_fraction(), layout, self._shortest)
 
     def _shortest(self) -> Tuple[int, int]:
         """The fewest significant decimal digits (digits, exp10) that convert back to self."""

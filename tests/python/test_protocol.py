@@ -14,16 +14,16 @@ import pytest
 from kestrom import Format, Number
 
 F = Format(6, 27)
-SPECS = [".3f", "f", ".0f", "e", ".2e", "E", "g", ".3g", "#.3g", "G", "%", ".1%", "12.3f", "<12.3f",
+FORMATS = [".3f", "f", ".0f", "e", ".2e", "E", "g", ".3g", "#.3g", "G", "%", ".1%", "12.3f", "<12.3f",
          "*^15.2e", "=+12.2f", "+.2f", " .2f", "-.2f", "012.3f", "012.3e", ",.2f", "_.2f", ",",
          "_g", ".10", "z.1f", "x>+16,.1f"]
 
 
-@pytest.mark.parametrize("spec", SPECS)
-def test_layout_is_floats_for_values_that_are_floats(spec):
+@pytest.mark.parametrize("layout", FORMATS)
+def test_layout_is_floats_for_values_that_are_floats(layout):
     for v in (0, 1, 7, -12, 1234567, -987654321, 3 ** 20, 10 ** 6):
         x = Number(v, Format(6, 40))
-        assert format(x, spec) == format(float(v), spec) == f"{x:{spec}}" == "{:{}}".format(x, spec), (v, spec)
+        assert format(x, layout) == format(float(v), layout) == f"{x:{layout}}" == "{:{}}".format(x, layout), (v, layout)
 
 
 def decimal_of(q):
