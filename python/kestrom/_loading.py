@@ -1,12 +1,13 @@
 # SPDX-License-Identifier: MIT
-"""Finding and opening the shared libraries, for kestrom.raw and kestrom.lanes."""
+"""Finding and opening the shared libraries, for kestrom.raw, kestrom.lanes and kestrom.math."""
 from __future__ import annotations
 
 import ctypes
 import ctypes.util
 import os
 import sys
-from typing import List, Optional, Tuple
+import threading
+from typing import Callable, Generic, List, Optional, Tuple, TypeVar
 
 # A platform wheel (script/wheel) carries the libraries of its build here.
 _BUNDLED = os.path.join(os.path.dirname(os.path.abspath(__file__)), "lib")
@@ -60,3 +61,33 @@ def open_library(name: str, path: Optional[str], variable: str) -> Tuple[ctypes.
         f"cannot open the {name} library; tried: " + "; ".join(tried)
         + f". Pass its path, set {variable}, or install the library."
     )
+
+
+def export(dll: ctypes.CDLL, path: str, symbol: str, what: str) -> ctypes._CFuncPtr:
+    """The function `symbol` of the library opened from `path`; LibraryNotFoundError, naming
+    `what` the library should have been, when it has no such export."""
+    try:
+        return dll[symbol]
+    except AttributeError:
+        raise LibraryNotFoundError(f"{path} does not export {symbol}: is it {what}?") from None
+
+
+_Opened = TypeVar("_Opened")
+
+
+class Shared(Generic[_Opened]):
+    """The one opened library a module's functions call: opened by `open_()` on first use, or
+    by `open_(path)` whenever a path is given, which then stays in use."""
+
+    def __init__(self, open_: Callable[..., _Opened]) -> None:
+        self._open = open_
+        self._opened: Optional[_Opened] = None
+        self._lock = threading.Lock()
+
+    def get(self, path: Optional[str] = None) -> _Opened:
+        with self._lock:
+            if path is not None:
+                self._opened = self._open(path)
+            elif self._opened is None:
+                self._opened = self._open()
+            return self._opened

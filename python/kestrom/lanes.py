@@ -17,10 +17,9 @@ from __future__ import annotations
 import ctypes
 import math
 import numbers
-import threading
 from typing import Optional, Sequence, Tuple, Union
 
-from ._loading import LibraryNotFoundError, open_library
+from ._loading import LibraryNotFoundError, Shared, export, open_library
 
 __all__ = ["Brennic", "LibraryNotFoundError", "Vector", "add", "div", "library", "mul", "sub"]
 
@@ -60,10 +59,7 @@ class Brennic:
         vec = ctypes.POINTER(ctypes.c_float)
         self._fn = {}
         for op, name in self._NAMES.items():
-            try:
-                fn = self._dll[name]
-            except AttributeError:
-                raise LibraryNotFoundError(f"{self.path} does not export {name}: is it the brennic library?") from None
+            fn = export(self._dll, self.path, name, "the brennic library")
             fn.argtypes = [vec, vec, vec]
             fn.restype = vec
             self._fn[op] = fn
@@ -95,20 +91,13 @@ class Brennic:
         return f"kestrom.lanes.Brennic({self.path!r})"
 
 
-_default: Optional[Brennic] = None
-_lock = threading.Lock()
+_shared: Shared[Brennic] = Shared(Brennic)
 
 
 def library(path: Optional[str] = None) -> Brennic:
     """The Brennic the module functions use: without `path` the one in use, opened on first
     use; with `path`, that one from now on."""
-    global _default
-    with _lock:
-        if path is not None:
-            _default = Brennic(path)
-        elif _default is None:
-            _default = Brennic()
-        return _default
+    return _shared.get(path)
 
 
 def add(left: Sequence[Lane], right: Sequence[Lane]) -> Vector:

@@ -36,12 +36,11 @@ from __future__ import annotations
 import ctypes
 import decimal
 import numbers
-import threading
 from typing import Optional, Tuple, Union
 
 from . import raw
 from ._format import Format
-from ._loading import LibraryNotFoundError, open_library
+from ._loading import Shared, export, open_library
 from .context import InvalidOperation, Overflow, Underflow, getcontext
 from .number import Flag, Number
 
@@ -75,12 +74,7 @@ class Library:
         raw.library()
         self._dll, self.path = open_library("kestrom-math", path, "KESTROM_MATH_LIBRARY")
         for name, arity in _ARITY.items():
-            try:
-                fn = self._dll["kestrom_math_" + name]
-            except AttributeError:
-                raise LibraryNotFoundError(
-                    f"{self.path} does not export kestrom_math_{name}: is it libkestrom-math?"
-                ) from None
+            fn = export(self._dll, self.path, "kestrom_math_" + name, "libkestrom-math")
             fn.argtypes = [_TRITS, _TRITS, ctypes.c_int, ctypes.c_int] + [_TRITS] * (2 * arity)
             fn.restype = ctypes.c_uint
             setattr(self, name, fn)
@@ -89,20 +83,13 @@ class Library:
         return f"kestrom.math.Library({self.path!r})"
 
 
-_default: Optional[Library] = None
-_lock = threading.Lock()
+_shared: Shared[Library] = Shared(Library)
 
 
 def library(path: Optional[str] = None) -> Library:
     """The library the functions call. Without `path`: the one already in use, or the one
     Library() opens on first use. With `path`: opens that one and uses it from now on."""
-    global _default
-    with _lock:
-        if path is not None:
-            _default = Library(path)
-        elif _default is None:
-            _default = Library()
-        return _default
+    return _shared.get(path)
 
 
 def _numbers(name: str, args: Tuple[Argument, ...]) -> Tuple[Format, Optional[Tuple[Number, ...]]]:

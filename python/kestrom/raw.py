@@ -22,10 +22,9 @@ from __future__ import annotations
 import ctypes
 import struct
 import sys
-import threading
 from typing import Iterable, Optional
 
-from ._loading import LibraryNotFoundError, open_library
+from ._loading import LibraryNotFoundError, Shared, export, open_library
 
 __all__ = ["Library", "LibraryNotFoundError", "library", "trit_string"]
 
@@ -84,12 +83,7 @@ class Library:
         names = _export_names()
         self._dll, self.path = open_library("kestrom", path, "KESTROM_LIBRARY")
         for op, name in names.items():
-            try:
-                fn = self._dll[name]
-            except AttributeError:
-                raise LibraryNotFoundError(
-                    f"{self.path} does not export {name} ({op}): is it the kestrom library?"
-                ) from None
+            fn = export(self._dll, self.path, name, f"the kestrom library ({op})")
             fn.argtypes = _SIGNATURES[op]
             fn.restype = None
             setattr(self, op, fn)
@@ -98,18 +92,11 @@ class Library:
         return f"kestrom.raw.Library({self.path!r})"
 
 
-_default: Optional[Library] = None
-_lock = threading.Lock()
+_shared: Shared[Library] = Shared(Library)
 
 
 def library(path: Optional[str] = None) -> Library:
     """The library that kestrom.Number calls. Without `path`: the one already in use, or the
     one Library() opens (KESTROM_LIBRARY, else the system's) on first use. With `path`: opens
     that one and uses it from now on."""
-    global _default
-    with _lock:
-        if path is not None:
-            _default = Library(path)
-        elif _default is None:
-            _default = Library()
-        return _default
+    return _shared.get(path)
